@@ -1,0 +1,72 @@
+#include "support/TestApp.h"
+
+#include "mainwin/Form1.h"
+#include "store/Module1.h"
+#include "ui/FormBuilder.h"
+#include "ui/ProgramEnd.h"
+#include "ui/Prompts.h"
+#include "ui/Twips.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+int runAll(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ui::installAppStyle();
+    ui::setDpiOverride(96.0);
+    ui::Prompts::setScripted(true);
+    ui::ProgramEnd::setTestHook([] {});
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
+void resetProgramState()
+{
+    Module1::resetState();
+    ui::Prompts::reset();
+    ui::ProgramEnd::resetForTest();
+}
+
+TempSettings::TempSettings()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+}
+
+TempSettings::~TempSettings() = default;
+
+QString TempSettings::settingsFile() const
+{
+    return m_dir.filePath(QStringLiteral("Keyfold/Keyfold.conf"));
+}
+
+std::unique_ptr<Form1> makeShownMainWindow()
+{
+    auto window = std::make_unique<Form1>();
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    return window;
+}
+
+void fillBook(int count)
+{
+    for (int r = 0; r < count; ++r) {
+        for (int f = 0; f < Module1::FieldCount; ++f) {
+            Module1::RecordTable[r][f] =
+                f == 0 ? QStringLiteral("provider%1").arg(r) : QStringLiteral("r%1f%2").arg(r).arg(f);
+        }
+    }
+    Module1::RecordCount = static_cast<std::int16_t>(count);
+}
+
+} // namespace testsupport
