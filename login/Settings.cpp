@@ -1,0 +1,86 @@
+#include "login/Settings.h"
+
+#include <QLocale>
+#include <QSettings>
+
+#include <cfenv>
+#include <cmath>
+
+namespace login {
+namespace {
+
+const QString Group = QStringLiteral("load/");
+
+QSettings store()
+{
+    return QSettings(QStringLiteral("Keyfold"), QStringLiteral("Keyfold"));
+}
+
+} // namespace
+
+QString readSetting(const QString& key)
+{
+    return store().value(Group + key).toString();
+}
+
+void writeSetting(const QString& key, const QString& value)
+{
+    QSettings settings = store();
+    settings.setValue(Group + key, value);
+    settings.sync();
+}
+
+int checkValue(const QString& text)
+{
+    // Only the leading number counts: blanks before it are skipped and whatever follows it is ignored.
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t'))) {
+        ++i;
+    }
+    const qsizetype start = i;
+    const auto digits = [&] {
+        const qsizetype from = i;
+        while (i < text.size() && text.at(i).isDigit() && text.at(i).unicode() < 0x80) {
+            ++i;
+        }
+        return i - from;
+    };
+    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+        ++i;
+    }
+    qsizetype mantissa = digits();
+    if (i < text.size() && text.at(i) == QLatin1Char('.')) {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return 0;
+    }
+    const qsizetype beforeExponent = i;
+    if (i < text.size() && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
+        ++i;
+        if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
+            ++i;
+        }
+        if (digits() == 0) {
+            i = beforeExponent;
+        }
+    }
+    bool ok = false;
+    const double number = QLocale::c().toDouble(text.mid(start, i - start), &ok);
+    if (!ok || !std::isfinite(number)) {
+        return 0;
+    }
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST); // halves go to the even neighbour
+    const double rounded = std::nearbyint(number);
+    std::fesetround(saved);
+    return rounded == 1.0 ? 1 : 0;
+}
+
+QString checkText(bool checked)
+{
+    return checked ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace login

@@ -1,0 +1,160 @@
+#include "mainwin/Form1.h"
+
+#include "about/frmAbout.h"
+#include "login/frmLogin.h"
+#include "login/frmOption.h"
+#include "reorder/frmChange.h"
+#include "ui/Prompts.h"
+#include "ui/WrapCheckBox.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+void setEnabledPair(QPushButton* button, QAction* menuEntry, bool enabled)
+{
+    button->setEnabled(enabled);
+    menuEntry->setEnabled(enabled);
+}
+
+Form1::Form1(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Keyfold"));
+    setWindowIcon(QIcon(QStringLiteral(":/keyfold/icon.png")));
+    buildControls();
+    buildMenus();
+    connectHandlers();
+    // Fixed single border: the window keeps the size of its design.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    CommonDialog1.Filter = QStringLiteral(
+        "Keyfoldファイル (*.kf1)|*.kf1|Keyfold暗号付きファイル (*.kf2)|*.kf2|CSVファイル (*.csv)|*.csv|");
+    ui::Prompts::setParentWindow(this);
+    centreOnScreen();
+}
+
+Form1::~Form1() = default;
+
+void Form1::connectHandlers()
+{
+    for (int i = 0; i < static_cast<int>(Text1.size()); ++i) {
+        connect(Text1[i], &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
+        Text1[i]->installEventFilter(this);
+    }
+    connect(VScroll1, &QScrollBar::valueChanged, this, [this] {
+        if (VScroll1->isSliderDown()) {
+            VScroll1_Scroll();
+        } else {
+            VScroll1_Change();
+        }
+    });
+    connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+
+    connect(mnuNew, &QAction::triggered, this, [this] { mnuNew_Click(); });
+    connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
+    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
+    connect(mnuDel, &QAction::triggered, this, [this] { mnuDel_Click(); });
+    connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
+    connect(mnuAdd, &QAction::triggered, this, [this] { mnuAdd_Click(); });
+    connect(mnuEditAs, &QAction::triggered, this, [this] { mnuEditAs_Click(); });
+    connect(mnuClear, &QAction::triggered, this, [this] { mnuClear_Click(); });
+    connect(mnuChange, &QAction::triggered, this, [this] { mnuChange_Click(); });
+    connect(mnuOption, &QAction::triggered, this, [this] { mnuOption_Click(); });
+    connect(mnuVer, &QAction::triggered, this, [this] { mnuVer_Click(); });
+}
+
+void Form1::setCaption(const QString& path)
+{
+    setWindowTitle(path + QStringLiteral(" - Keyfold"));
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    // Qt honours a default button only inside dialogs, so Enter is routed here: a focused button takes it as a
+    // click, anywhere else it runs Add while Add is enabled.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            if (button->isEnabled()) {
+                button->click();
+            }
+        } else if (Command4->isEnabled()) {
+            Command4_Click();
+        }
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonDblClick) {
+        for (int i = 0; i < static_cast<int>(Text1.size()); ++i) {
+            if (watched != Text1[i]) {
+                continue;
+            }
+            if (event->type() == QEvent::FocusIn) {
+                Text1[i]->event(event); // let the box take the focus first, then select
+                Text1_GotFocus(i);
+                return true;
+            }
+            Text1_DblClick(i);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+frmOption& Form1::optionForm()
+{
+    if (!m_option) {
+        m_option = new frmOption(*this);
+    }
+    return *m_option;
+}
+
+void Form1::mnuOption_Click()
+{
+    optionForm().exec();
+}
+
+void Form1::mnuChange_Click()
+{
+    frmChange dialog(*this);
+    dialog.exec();
+}
+
+void Form1::mnuVer_Click()
+{
+    if (!m_about) {
+        m_about = new frmAbout(this);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+void Form1::showReorderedBook()
+{
+    VScroll1->setValue(0);
+    DispdataOutPut();
+    applyRecordCommandStates();
+    Command1->setEnabled(true);
+}
+
+frmAbout* Form1::aboutBox() const
+{
+    return m_about;
+}

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "ui/CommonDialog.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class frmAbout;
+class frmLogin;
+class frmOption;
+
+namespace ui {
+class WrapCheckBox;
+}
+
+// The main window: shows one record of the book at a time in thirteen edit boxes, moves between records with the
+// scroll bar, edits records, runs the file commands and carries the start-up and exit procedures. Controls and
+// handlers keep the names the program's design gives them, so each handler is found at once.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Controls.
+    std::array<QLineEdit*, 13> Text1{};
+    QScrollBar* VScroll1 = nullptr;
+    QPushButton* Command1 = nullptr; // Save
+    QPushButton* Command2 = nullptr; // Delete
+    QPushButton* Command3 = nullptr; // Exit
+    QPushButton* Command4 = nullptr; // Add, the default button
+    QPushButton* Command5 = nullptr; // Clear
+    QPushButton* Command6 = nullptr; // Overwrite
+    QPushButton* Command7 = nullptr; // Open
+    ui::WrapCheckBox* Check1 = nullptr; // open this file next time
+    QLabel* Label8 = nullptr;           // the product banner
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QGroupBox* Frame4 = nullptr;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuEdit = nullptr;
+    QMenu* mnuSetup = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuDel = nullptr;
+    QAction* mnuExit = nullptr;
+    QAction* mnuAdd = nullptr;
+    QAction* mnuEditAs = nullptr;
+    QAction* mnuClear = nullptr;
+    QAction* mnuChange = nullptr;
+    QAction* mnuOption = nullptr;
+    QAction* mnuVer = nullptr;
+    ui::CommonDialog CommonDialog1;
+
+    // Start-up and exit. Form_Load returns false when the program ended during start-up (the master key was not
+    // given); the window is then not to be shown.
+    bool Form_Load();
+    void Form_Unload(bool& cancel);
+    void Command3_Click();
+    void mnuExit_Click();
+
+    // Record view and navigation.
+    void DispDataClear();
+    void DispdataOutPut();
+    void VScroll1_Change();
+    void VScroll1_Scroll();
+    void Text1_Change(int index);
+    void Text1_GotFocus(int index);
+    void Text1_DblClick(int index);
+    void Check1_Click();
+
+    // Record editing.
+    void Command4_Click();
+    void Command6_Click();
+    void Command5_Click();
+    void mnuAdd_Click() { Command4_Click(); }
+    void mnuEditAs_Click() { Command6_Click(); }
+    void mnuClear_Click() { Command5_Click(); }
+
+    // File commands and the data file.
+    void Command7_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void mnuNew_Click();
+    void mnuOpen_Click() { Command7_Click(); }
+    void mnuSave_Click() { Command1_Click(); }
+    void mnuDel_Click() { Command2_Click(); }
+    void DataOpen();
+    int DataSave(); // 0, or the number of the error that stopped the save (nothing then changed on screen)
+    void DataKill();
+
+    // Dialogs.
+    void mnuOption_Click();
+    void mnuChange_Click();
+    void mnuVer_Click();
+    frmOption& optionForm(); // loads the options dialog, hidden, on first use
+    frmAbout* aboutBox() const;
+
+    // After the reorder dialog has written a new order: show the first record at position 0 and mark the book
+    // as changed, so the boxes never show one record's fields at another record's position.
+    void showReorderedBook();
+
+    // The banner as designed, before start-up adds the version.
+    static QString bannerText();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void connectHandlers();
+    void centreOnScreen();
+    void setCaption(const QString& path);
+    // Add, Overwrite and Clear follow from the view position and box 0.
+    void applyRecordCommandStates();
+    bool saveThroughDialog();          // Save's steps; false when cancelled or failed
+    bool saveBeforeLeavingBook(const QString& title); // the question before New or Open; false to stop
+    bool saveAtExit();
+
+    QPointer<frmOption> m_option;
+    QPointer<frmLogin> m_login;
+    QPointer<frmAbout> m_about;
+};
+
+// Enables or disables a button and its menu entry together.
+void setEnabledPair(QPushButton* button, QAction* menuEntry, bool enabled);

@@ -1,0 +1,76 @@
+// Add, Overwrite and Clear: the record commands, working on the table from the thirteen boxes.
+#include "mainwin/Form1.h"
+
+#include "store/Module1.h"
+#include "ui/Prompts.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+using namespace Module1;
+using ui::Prompts;
+
+void Form1::Command4_Click()
+{
+    // The blank position needs a slot of its own, so slot 1000 never takes a record.
+    if (RecordCount >= MaxRecords) {
+        Prompts::message(QStringLiteral("レコードは1000件までしか登録できません。"));
+        return;
+    }
+    for (int i = 0; i <= LastField; ++i) {
+        RecordTable[RecordCount][i] = Text1[i]->text();
+    }
+    ++RecordCount;
+    VScroll1->setMaximum(RecordCount);
+    // Moving to the new blank position empties the boxes and, box 0 being empty now, disables Add.
+    VScroll1->setValue(VScroll1->maximum());
+    DispDataClear();
+    Text1[0]->setFocus();
+    Command1->setEnabled(true);
+    mnuSave->setEnabled(true);
+    mnuChange->setEnabled(true);
+}
+
+void Form1::Command6_Click()
+{
+    const int position = VScroll1->value();
+    for (int i = 0; i <= LastField; ++i) {
+        RecordTable[position][i] = Text1[i]->text();
+    }
+    Command1->setEnabled(true);
+    mnuSave->setEnabled(true);
+}
+
+void Form1::Command5_Click()
+{
+    if (Prompts::message(QStringLiteral("このレコードを消しますか?"), QStringLiteral("クリア"),
+                         ui::Buttons::OkCancel, ui::Answer::Ok) != ui::Answer::Ok) {
+        return;
+    }
+    const int position = VScroll1->value();
+    // Close the gap; the last move brings the empty blank slot down into the former last record's slot.
+    for (int r = position; r <= VScroll1->maximum() - 1; ++r) {
+        for (int i = 0; i <= LastField; ++i) {
+            RecordTable[r][i] = RecordTable[r + 1][i];
+        }
+    }
+    VScroll1->setMaximum(VScroll1->maximum() - 1);
+    --RecordCount;
+    for (int i = 0; i <= LastField; ++i) {
+        Text1[i]->setText(RecordTable[position][i]);
+    }
+    Command1->setEnabled(true);
+    if (VScroll1->value() == VScroll1->maximum()) {
+        Command5->setEnabled(false);
+        Command6->setEnabled(false);
+        mnuClear->setEnabled(false);
+        mnuEditAs->setEnabled(false);
+        if (RecordCount == 0) {
+            Command4->setEnabled(false);
+            Text1[0]->setFocus();
+        }
+    }
+    mnuSave->setEnabled(true);
+}

@@ -1,0 +1,103 @@
+// New, Open, Save and Delete: the file commands, choosing files through the one file dialog.
+#include "mainwin/Form1.h"
+
+#include "store/FileErrors.h"
+#include "store/Module1.h"
+#include "ui/Prompts.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QScrollBar>
+
+using namespace Module1;
+using ui::Prompts;
+
+namespace {
+
+const QString SaveQuestion = QStringLiteral("このファイルを保存しますか?");
+
+} // namespace
+
+bool Form1::saveThroughDialog()
+{
+    CommonDialog1.DialogTitle = QStringLiteral("ファイルを保存する");
+    if (!CommonDialog1.ShowSave()) {
+        return false; // a cancelled dialog changes nothing and says nothing
+    }
+    DataFileName = CommonDialog1.FileName;
+    if (const int error = DataSave(); error != store::FileError::None) {
+        // Save stays enabled; the old file is untouched because the write replaces it only when complete.
+        Prompts::message(store::errorDescription(error));
+        return false;
+    }
+    setCaption(DataFileName);
+    return true;
+}
+
+bool Form1::saveBeforeLeavingBook(const QString& title)
+{
+    if (!Command1->isEnabled()) {
+        return true;
+    }
+    switch (Prompts::message(SaveQuestion, title, ui::Buttons::YesNoCancel, ui::Answer::Yes)) {
+    case ui::Answer::Yes:
+        return saveThroughDialog();
+    case ui::Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Form1::Command7_Click()
+{
+    // Opening replaces the book, so unsaved changes are offered for saving first.
+    if (!saveBeforeLeavingBook(QStringLiteral("開く"))) {
+        return;
+    }
+    CommonDialog1.DialogTitle = QStringLiteral("ファイルを開く");
+    if (!CommonDialog1.ShowOpen()) {
+        return;
+    }
+    DataFileName = CommonDialog1.FileName;
+    DataOpen();
+    DispdataOutPut();
+    setCaption(DataFileName);
+    // The book now in memory is what the file holds (or nothing, after a failed read): nothing to save.
+    setEnabledPair(Command1, mnuSave, false);
+}
+
+void Form1::Command1_Click()
+{
+    saveThroughDialog();
+}
+
+void Form1::Command2_Click()
+{
+    DataKill();
+}
+
+void Form1::mnuNew_Click()
+{
+    if (!saveBeforeLeavingBook(QStringLiteral("新規"))) {
+        return;
+    }
+    TableClear();
+    Command1->setEnabled(false);
+    Command2->setEnabled(false);
+    Command4->setEnabled(false);
+    Command5->setEnabled(false);
+    Command6->setEnabled(false);
+    mnuDel->setEnabled(false);
+    mnuAdd->setEnabled(false);
+    mnuEditAs->setEnabled(false);
+    mnuClear->setEnabled(false);
+    mnuSave->setEnabled(false);
+    VScroll1->setMaximum(0);
+    RecordCount = 0;
+    DataFileName = QStringLiteral("新規");
+    setCaption(DataFileName);
+    mnuChange->setEnabled(false);
+    DispDataClear();
+    TableClear();
+}

@@ -1,0 +1,149 @@
+// Start-up and exit of the program.
+#include "mainwin/Form1.h"
+
+#include "generated/Version.h"
+#include "login/Settings.h"
+#include "login/frmLogin.h"
+#include "login/frmOption.h"
+#include "store/FileErrors.h"
+#include "store/Module1.h"
+#include "ui/ProgramEnd.h"
+#include "ui/Prompts.h"
+#include "ui/WrapCheckBox.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+using namespace Module1;
+using ui::Prompts;
+
+namespace {
+
+const QString DefaultDataFile = QStringLiteral("keyfold.kf1");
+const QString BuiltInMasterKey = QStringLiteral("wqz");
+
+} // namespace
+
+bool Form1::Form_Load()
+{
+    LoginResult = LoginAccepted;
+    RecordCount = 0;
+    DataFileName.clear();
+    LastField = FieldCount - 1;
+    MasterKey = BuiltInMasterKey;
+    Label8->setText(bannerText() + QStringLiteral(" %1.%2.%3")
+                                       .arg(keyfold::VersionMajor)
+                                       .arg(keyfold::VersionMinor)
+                                       .arg(keyfold::VersionRevision));
+
+    DataFileName = login::readSetting(login::KeyFileName);
+    Check1->setChecked(login::checkValue(login::readSetting(login::KeyCheck1)) == 1);
+    frmOption& options = optionForm();
+    options.Check1->setChecked(login::checkValue(login::readSetting(login::KeyOptionCheck1)) == 1);
+    options.Check5->setChecked(login::checkValue(login::readSetting(login::KeyOptionCheck5)) == 1);
+
+    if (!options.Check1->isChecked()) {
+        if (!m_login) {
+            m_login = new frmLogin();
+        }
+        m_login->exec();
+        if (!m_login->LoginSucceeded) {
+            return false; // Cancel ended the program
+        }
+    }
+
+    if (LoginResult == LoginNewKey) {
+        options.Check1->setChecked(false);
+        options.Check5->setChecked(false);
+        Check1->setChecked(false);
+        VScroll1->setMaximum(0);
+        RecordCount = 0;
+        DataFileName = DefaultDataFile;
+        DataOpen();
+        DispdataOutPut();
+    } else if (!DataFileName.isEmpty()) {
+        DataOpen();
+        DispdataOutPut();
+    } else {
+        setWindowTitle(QStringLiteral("新規 - Keyfold"));
+        VScroll1->setMaximum(0);
+        RecordCount = 0;
+        mnuChange->setEnabled(false);
+        DispdataOutPut();
+    }
+    return true;
+}
+
+bool Form1::saveAtExit()
+{
+    // A book never given a name gets one from the save dialog; cancelling it keeps the program running.
+    if (DataFileName.isEmpty()) {
+        CommonDialog1.DialogTitle = QStringLiteral("ファイルを保存する");
+        if (!CommonDialog1.ShowSave()) {
+            return false;
+        }
+        DataFileName = CommonDialog1.FileName;
+    }
+    if (const int error = DataSave(); error != store::FileError::None) {
+        Prompts::message(store::errorDescription(error));
+        return false;
+    }
+    return true;
+}
+
+void Form1::Form_Unload(bool& cancel)
+{
+    if (Command1->isEnabled()) {
+        bool save = optionForm().Check5->isChecked();
+        if (!save) {
+            const ui::Answer answer = Prompts::message(QStringLiteral("このファイルを保存しますか?"), QString(),
+                                                       ui::Buttons::YesNoCancel, ui::Answer::Yes);
+            if (answer == ui::Answer::Cancel) {
+                cancel = true;
+                return;
+            }
+            save = answer == ui::Answer::Yes;
+        }
+        if (save && !saveAtExit()) {
+            cancel = true;
+            return;
+        }
+    }
+    if (Check1->isChecked()) {
+        login::writeSetting(login::KeyFileName, DataFileName);
+        login::writeSetting(login::KeyCheck1, QStringLiteral("1"));
+    } else {
+        login::writeSetting(login::KeyFileName, QString());
+        login::writeSetting(login::KeyCheck1, QStringLiteral("0"));
+    }
+    ui::ProgramEnd::now();
+}
+
+void Form1::Command3_Click()
+{
+    // Called directly: the window is not being closed by the toolkit, so a Cancel simply leaves it open.
+    bool cancel = false;
+    Form_Unload(cancel);
+}
+
+void Form1::mnuExit_Click()
+{
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    if (ui::ProgramEnd::ended()) {
+        event->accept();
+        return;
+    }
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel) {
+        event->ignore();
+    } else {
+        event->accept();
+    }
+}
