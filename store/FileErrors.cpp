@@ -1,0 +1,42 @@
+#include "store/FileErrors.h"
+
+namespace store {
+namespace {
+
+struct ErrorText
+{
+    int code;
+    const char* text; // UTF-8
+};
+
+// Every error the file layer can return, with its message, in one place.
+constexpr ErrorText ErrorTexts[] = {
+    {FileError::OutOfMemory, "メモリが不足しています。"},
+    {FileError::FileNotFound, "ファイルが見つかりません。"},
+    {FileError::DeviceIoError, "デバイス I/O エラーです。"},
+    {FileError::DiskFull, "ディスクの空き容量が不足しています。"},
+    {FileError::InputPastEndOfFile, "ファイルにこれ以上データがありません。"},
+    {FileError::PermissionDenied, "書き込みできません。"},
+    {FileError::PathFileAccessError, "パス名が無効です。"},
+    {FileError::PathNotFound, "パスが見つかりません。"},
+    {FileError::TooManyRecords, "レコードが1000件を超えているため、このファイルを開けません。"},
+};
+
+constexpr const char* UnknownErrorText = "アプリケーション定義またはオブジェクト定義のエラーです。";
+
+} // namespace
+
+QString errorDescription(int code)
+{
+    if (code == FileError::None) {
+        return QString();
+    }
+    for (const ErrorText& entry : ErrorTexts) {
+        if (entry.code == code) {
+            return QString::fromUtf8(entry.text);
+        }
+    }
+    return QString::fromUtf8(UnknownErrorText);
+}
+
+} // namespace store
