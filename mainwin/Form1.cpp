@@ -37,7 +37,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     centreOnScreen();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The master-key dialog has no owner window, so nothing else deletes it.
+    delete m_login;
+}
 
 void Form1::connectHandlers()
 {
