@@ -39,4 +39,10 @@ void WrapCheckBox::paintEvent(QPaintEvent* event)
     }
 }
 
+bool WrapCheckBox::hitButton(const QPoint& pos) const
+{
+    // The whole box answers a click: the indicator is drawn at the top and the caption may wrap below it.
+    return rect().contains(pos);
+}
+
 } // namespace ui

@@ -15,6 +15,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
 
 private:
     bool m_wordWrap = false;
