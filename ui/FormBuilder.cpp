@@ -1,12 +1,12 @@
 #include "ui/FormBuilder.h"
 
 #include "ui/Fonts.h"
+#include "ui/FrameBox.h"
 #include "ui/PasswordStyle.h"
 #include "ui/Twips.h"
 #include "ui/WrapCheckBox.h"
 
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -62,7 +62,7 @@ QWidget* createWidget(const Control& control, QWidget* parent)
         return check;
     }
     case Kind::Frame:
-        return new QGroupBox(control.caption, parent);
+        return new FrameBox(control.caption, parent);
     case Kind::VScroll: {
         auto* bar = new QScrollBar(Qt::Vertical, parent);
         bar->setFocusPolicy(Qt::StrongFocus);
