@@ -1,0 +1,251 @@
+#!/usr/bin/env bash
+# A whole Keyfold session on a real X display, driven only by key strokes and mouse clicks:
+#   1st run: master key, two records typed in and added with Enter, saved through the save dialog under a typed
+#            path, the success message answered, "次回から、このファイルを開く" ticked, the program ended with
+#            the Exit button;
+#   2nd run: master key, and the book saved before must be open again (the caption names its file).
+# The data file is compared byte for byte and the settings file key by key.
+#
+# usage: session.sh path/to/keyfold
+# Exit status 77 (a skip) only when no X server can be started here; everything else missing is a failure.
+set -uo pipefail
+
+program="${1:?usage: session.sh path/to/keyfold}"
+program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
+SKIP=77
+
+say() { printf 'e2e: %s\n' "$*"; }
+
+if ! command -v Xvfb >/dev/null 2>&1; then
+    say "SKIP: Xvfb is not installed, so no X server can be started here (tools/dev.sh test installs it)."
+    exit "$SKIP"
+fi
+for tool in xdotool xwininfo; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        say "FAIL: $tool is missing (tools/dev.sh test installs it)."
+        exit 1
+    fi
+done
+[ -x "$program" ] || { say "FAIL: no program at $program"; exit 1; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-e2e.XXXXXX")"
+xvfb_pid=""
+program_pid=""
+failed=1
+
+cleanup() {
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null
+        wait "$program_pid" 2>/dev/null
+    fi
+    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+    if [ "$failed" -eq 0 ]; then
+        rm -rf "$work"
+    else
+        say "the session's files, logs and a picture of the screen at the failure are kept in $work"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+fail() {
+    say "FAIL: $*"
+    if [ -n "${DISPLAY:-}" ] && command -v import >/dev/null 2>&1; then
+        import -window root "$work/failure.png" 2>/dev/null
+    fi
+    if [ -n "${DISPLAY:-}" ]; then
+        xwininfo -root -tree >"$work/windows.txt" 2>&1
+    fi
+    [ -s "$work/program.log" ] && { say "program output:"; sed 's/^/  | /' "$work/program.log"; }
+    exit 1
+}
+
+# --- an X server of our own, on a display number the server picks itself among the free ones -------------------
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+display_number=""
+if ! read -r -t 20 display_number <"$work/displayfd" || [ -z "$display_number" ]; then
+    say "SKIP: Xvfb could not start a display here:"
+    sed 's/^/  | /' "$work/xvfb.log"
+    failed=0
+    exit "$SKIP"
+fi
+export DISPLAY=":$display_number"
+say "X display $DISPLAY"
+
+# --- a fresh user: own home, settings folder and working directory ----------------------------------------------
+mkdir -p "$work/home/.config" "$work/runtime" "$work/cwd"
+chmod 700 "$work/runtime"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
+export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_FONT_DPI
+book="$work/cwd/accounts.kf1"
+settings="$XDG_CONFIG_HOME/Keyfold/Keyfold.conf"
+
+start_program() {
+    (cd "$work/cwd" && exec "$program") >>"$work/program.log" 2>&1 &
+    program_pid=$!
+}
+
+# Sets $window to the window whose name matches the regular expression, once it is shown; fails after a bounded
+# wait.
+window=""
+wait_window() { # regex, what it is
+    window="$(timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
+    [ -n "$window" ] || fail "no window \"$2\" appeared within 20 s"
+}
+
+# Gives the window the keyboard. There is no window manager, so the focus is set directly.
+focus_window() {
+    xdotool windowfocus --sync "$1" 2>/dev/null || fail "could not give the keyboard to window $1"
+}
+
+wait_gone() { # window id, what it is
+    local i
+    for i in $(seq 200); do
+        xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable' || return 0
+        sleep 0.1
+    done
+    fail "the $2 did not close"
+}
+
+wait_program_end() {
+    local i
+    for i in $(seq 200); do
+        if ! kill -0 "$program_pid" 2>/dev/null; then
+            wait "$program_pid"
+            local status=$?
+            program_pid=""
+            [ "$status" -eq 0 ] || fail "the program ended with status $status"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the program did not end within 20 s after Exit"
+}
+
+regex_quote() { printf '%s' "$1" | sed 's/[][\.*^$+?(){}|/]/\\&/g'; }
+
+# The main window's client area is laid out in twips (6780 x 6300) and sits under the menu bar, so a control's
+# place follows from the window's size whatever the screen's resolution or the menu bar's height.
+click_control() { # window id, left, top, width, height (twips, in the client area)
+    local WIDTH HEIGHT X Y SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    local client_h=$(( (6300 * WIDTH + 3390) / 6780 ))
+    local x=$(( ( ($2 + $4 / 2) * WIDTH + 3390) / 6780 ))
+    local y=$(( HEIGHT - client_h + ( ($3 + $5 / 2) * WIDTH + 3390) / 6780 ))
+    xdotool mousemove --window "$1" "$x" "$y" click 1 || fail "could not click at $x,$y in window $1"
+}
+
+type_text() { xdotool type --delay 40 -- "$1" || fail "xdotool could not type \"$1\""; }
+key() { xdotool key --delay 60 "$@" || fail "xdotool could not press $*"; }
+
+# Types the thirteen fields of a record, box after box with Tab, and adds it with Enter.
+add_record() {
+    local i
+    for i in "${!fields[@]}"; do
+        [ "$i" -eq 0 ] || key Tab
+        [ -z "${fields[$i]}" ] || type_text "${fields[$i]}"
+    done
+    key Return
+}
+
+# ================================ first run =======================================================================
+start_program
+wait_window '^マスターキーの入力$' 'マスターキーの入力'
+login="$window"
+focus_window "$login"
+type_text wqz
+key Return
+wait_window '^新規 - Keyfold$' '新規 - Keyfold (the main window on an empty book)'
+main="$window"
+focus_window "$main"
+
+fields=("東京ネット" "taro01" "pass-1" "03-1234-5678" "ftp.example.jp" "taro" "ftp pass" "http://www.example.jp/~taro/"
+        "news.example.jp" "pop.example.jp" "smtp.example.jp" "taro@example.jp" "mail#1")
+add_record
+fields=("ﾃｽﾄ ISP" "hanako" "" "" "" "" "" "" "" "" "" "hanako@example.jp" "P@ss w0rd")
+add_record
+
+key alt+s
+wait_window '^ファイルを保存する$' 'ファイルを保存する (the save dialog)'
+save_dialog="$window"
+focus_window "$save_dialog"
+type_text "$book"
+key Return
+wait_gone "$save_dialog" "save dialog"
+
+wait_window '^Keyfold$' "the message that the book was saved"
+done_box="$window"
+focus_window "$done_box"
+key Return
+wait_gone "$done_box" "message box"
+wait_window "^$(regex_quote "$book") - Keyfold\$" "$book - Keyfold (the caption after saving)"
+
+# Tick 次回から、このファイルを開く, then press Exit: both with the mouse.
+click_control "$main" 5400 5160 1215 615
+sleep 0.2
+click_control "$main" 5400 4320 1215 375
+wait_program_end
+
+# ---- what the first run left behind -------------------------------------------------------------------------------
+[ -f "$book" ] || fail "no data file at $book"
+# Each field between double quotes in code page 932, ended by CR LF; 13 lines a record.
+{
+    printf '"\223\214\213\236\203\154\203\142\203\147"\r\n' # 東京ネット
+    printf '"taro01"\r\n"pass-1"\r\n"03-1234-5678"\r\n"ftp.example.jp"\r\n"taro"\r\n"ftp pass"\r\n'
+    printf '"http://www.example.jp/~taro/"\r\n"news.example.jp"\r\n"pop.example.jp"\r\n"smtp.example.jp"\r\n'
+    printf '"taro@example.jp"\r\n"mail#1"\r\n'
+    printf '"\303\275\304 ISP"\r\n' # ﾃｽﾄ ISP, half-width katakana are single bytes
+    printf '"hanako"\r\n""\r\n""\r\n""\r\n""\r\n""\r\n""\r\n""\r\n""\r\n""\r\n"hanako@example.jp"\r\n"P@ss w0rd"\r\n'
+} >"$work/expected.kf1"
+if ! cmp "$work/expected.kf1" "$book"; then
+    say "expected:"; od -c "$work/expected.kf1" | sed 's/^/  | /'
+    say "written:"; od -c "$book" | sed 's/^/  | /'
+    fail "the data file is not what was typed"
+fi
+lines="$(tr -cd '\n' <"$book" | wc -c)"
+[ "$lines" -eq 26 ] || fail "the data file has $lines lines, not 26"
+mode="$(stat -c %a "$book")"
+[ "$mode" = 600 ] || fail "the data file's mode is $mode; a new book is for its owner only (600)"
+
+# The value of a key in the [load] group of the settings file.
+setting() {
+    awk -v key="$1" '
+        /^\[/ { group = $0; next }
+        group == "[load]" && index($0, key "=") == 1 { print substr($0, length(key) + 2); found = 1 }
+        END { exit !found }' "$settings"
+}
+check_settings() { # when
+    [ -f "$settings" ] || fail "no settings file at $settings $1"
+    local name check
+    name="$(setting FileName)" || fail "the settings file has no FileName $1"
+    [ "$name" = "$book" ] || fail "FileName=$name in the settings $1, expected $book"
+    check="$(setting Check1)" || fail "the settings file has no Check1 $1"
+    [ "$check" = 1 ] || fail "Check1=$check in the settings $1: the tick on 次回から、このファイルを開く was lost"
+}
+check_settings "after the first run"
+
+# ================================ second run ======================================================================
+start_program
+wait_window '^マスターキーの入力$' 'マスターキーの入力 (second run)'
+login="$window"
+focus_window "$login"
+type_text wqz
+key Return
+wait_window "^$(regex_quote "$book") - Keyfold\$" "$book - Keyfold (the book reopened at start)"
+main="$window"
+focus_window "$main"
+# Nothing changed, so Exit ends the program without a question and keeps the book for the next start.
+click_control "$main" 5400 4320 1215 375
+wait_program_end
+cmp -s "$work/expected.kf1" "$book" || fail "the second run changed the data file"
+check_settings "after the second run"
+
+failed=0
+say "PASS: two records typed, saved as $book and reopened at the next start"
+exit 0
