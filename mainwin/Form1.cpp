@@ -15,9 +15,24 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+namespace {
+
+// Set on an edit box while the focus is away at a menu, a message box or another window.
+constexpr const char* FocusAwayProperty = "keyfoldFocusAway";
+
+} // namespace
+
 void setEnabledPair(QPushButton* button, QAction* menuEntry, bool enabled)
 {
+    // Qt hands the focus of a button it disables on to the next control, where Enter or Space would run a command
+    // the user never chose (Delete right after Save, Exit right after Delete). Here that focus goes nowhere, so
+    // Enter stays with the default button, Add.
+    QWidget* window = button->window();
+    const bool focusLost = !enabled && button->isEnabled() && window->focusWidget() == button;
     button->setEnabled(enabled);
+    if (focusLost && window->focusWidget()) {
+        window->focusWidget()->clearFocus();
+    }
     menuEntry->setEnabled(enabled);
 }
 
@@ -104,14 +119,29 @@ void Form1::keyPressEvent(QKeyEvent* event)
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonDblClick) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::FocusIn || type == QEvent::FocusOut || type == QEvent::MouseButtonDblClick) {
         for (int i = 0; i < static_cast<int>(Text1.size()); ++i) {
             if (watched != Text1[i]) {
                 continue;
             }
-            if (event->type() == QEvent::FocusIn) {
+            // Focus that only goes to a menu, a message box or another window comes back to the same box without
+            // having been with another control: that is no arrival, and the caret stays where the user left it.
+            const auto leftForAWhile = [event] {
+                const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+                return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+            };
+            if (type == QEvent::FocusOut) {
+                Text1[i]->setProperty(FocusAwayProperty, leftForAWhile());
+                break;
+            }
+            if (type == QEvent::FocusIn) {
+                const bool returning = leftForAWhile() && Text1[i]->property(FocusAwayProperty).toBool();
+                Text1[i]->setProperty(FocusAwayProperty, false);
                 Text1[i]->event(event); // let the box take the focus first, then select
-                Text1_GotFocus(i);
+                if (!returning) {
+                    Text1_GotFocus(i);
+                }
                 return true;
             }
             Text1_DblClick(i);

@@ -58,10 +58,8 @@ int Form1::DataSave()
         return error;
     }
     Prompts::message(DataFileName + QStringLiteral("に保存しました"));
-    Command2->setEnabled(true);
-    Command1->setEnabled(false);
-    mnuDel->setEnabled(true);
-    mnuSave->setEnabled(false);
+    setEnabledPair(Command2, mnuDel, true);
+    setEnabledPair(Command1, mnuSave, false);
     setCaption(DataFileName);
     return 0;
 }

@@ -63,10 +63,8 @@ void Form1::Command5_Click()
     }
     Command1->setEnabled(true);
     if (VScroll1->value() == VScroll1->maximum()) {
-        Command5->setEnabled(false);
-        Command6->setEnabled(false);
-        mnuClear->setEnabled(false);
-        mnuEditAs->setEnabled(false);
+        setEnabledPair(Command5, mnuClear, false);
+        setEnabledPair(Command6, mnuEditAs, false);
         if (RecordCount == 0) {
             Command4->setEnabled(false);
             Text1[0]->setFocus();

@@ -83,16 +83,11 @@ void Form1::mnuNew_Click()
         return;
     }
     TableClear();
-    Command1->setEnabled(false);
-    Command2->setEnabled(false);
-    Command4->setEnabled(false);
-    Command5->setEnabled(false);
-    Command6->setEnabled(false);
-    mnuDel->setEnabled(false);
-    mnuAdd->setEnabled(false);
-    mnuEditAs->setEnabled(false);
-    mnuClear->setEnabled(false);
-    mnuSave->setEnabled(false);
+    setEnabledPair(Command1, mnuSave, false);
+    setEnabledPair(Command2, mnuDel, false);
+    setEnabledPair(Command4, mnuAdd, false);
+    setEnabledPair(Command5, mnuClear, false);
+    setEnabledPair(Command6, mnuEditAs, false);
     VScroll1->setMaximum(0);
     RecordCount = 0;
     DataFileName = QStringLiteral("新規");
