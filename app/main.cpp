@@ -1,6 +1,6 @@
 #include "mainwin/Form1.h"
-#include "ui/FormBuilder.h"
 #include "ui/Fonts.h"
+#include "ui/FormBuilder.h"
 
 #include "generated/Version.h"
 

@@ -60,7 +60,8 @@ void frmLogin::cmdOK_Click()
             Module1::LoginResult = Module1::LoginNewKey;
             return;
         }
-        ui::Prompts::message(QStringLiteral("マスターキーが入力されていません"), QStringLiteral("マスターキーの新規作成"));
+        ui::Prompts::message(QStringLiteral("マスターキーが入力されていません"),
+                             QStringLiteral("マスターキーの新規作成"));
     }
     selectWholeKey();
     Module1::LoginResult = Module1::LoginRefused;

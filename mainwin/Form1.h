@@ -35,13 +35,13 @@ public:
     // Controls.
     std::array<QLineEdit*, 13> Text1{};
     QScrollBar* VScroll1 = nullptr;
-    QPushButton* Command1 = nullptr; // Save
-    QPushButton* Command2 = nullptr; // Delete
-    QPushButton* Command3 = nullptr; // Exit
-    QPushButton* Command4 = nullptr; // Add, the default button
-    QPushButton* Command5 = nullptr; // Clear
-    QPushButton* Command6 = nullptr; // Overwrite
-    QPushButton* Command7 = nullptr; // Open
+    QPushButton* Command1 = nullptr;    // Save
+    QPushButton* Command2 = nullptr;    // Delete
+    QPushButton* Command3 = nullptr;    // Exit
+    QPushButton* Command4 = nullptr;    // Add, the default button
+    QPushButton* Command5 = nullptr;    // Clear
+    QPushButton* Command6 = nullptr;    // Overwrite
+    QPushButton* Command7 = nullptr;    // Open
     ui::WrapCheckBox* Check1 = nullptr; // open this file next time
     QLabel* Label8 = nullptr;           // the product banner
     QGroupBox* Frame1 = nullptr;
@@ -129,7 +129,7 @@ private:
     void setCaption(const QString& path);
     // Add, Overwrite and Clear follow from the view position and box 0.
     void applyRecordCommandStates();
-    bool saveThroughDialog();          // Save's steps; false when cancelled or failed
+    bool saveThroughDialog();                         // Save's steps; false when cancelled or failed
     bool saveBeforeLeavingBook(const QString& title); // the question before New or Open; false to stop
     bool saveAtExit();
 

@@ -29,7 +29,9 @@ void Form1::DataOpen()
         applyRecordCommandStates();
         setEnabledPair(Command2, mnuDel, true);
         setCaption(DataFileName);
-        mnuChange->setEnabled(RecordCount > 0);
+        if (RecordCount > 0) {
+            mnuChange->setEnabled(true); // a book just read can be reordered
+        }
         return;
     }
 

@@ -45,8 +45,8 @@ void Form1::Command6_Click()
 
 void Form1::Command5_Click()
 {
-    if (Prompts::message(QStringLiteral("このレコードを消しますか?"), QStringLiteral("クリア"),
-                         ui::Buttons::OkCancel, ui::Answer::Ok) != ui::Answer::Ok) {
+    if (Prompts::message(QStringLiteral("このレコードを消しますか?"), QStringLiteral("クリア"), ui::Buttons::OkCancel,
+                         ui::Answer::Ok) != ui::Answer::Ok) {
         return;
     }
     const int position = VScroll1->value();

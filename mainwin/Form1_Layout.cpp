@@ -1,8 +1,8 @@
 // The main window's controls and menus, as laid out in twips.
 #include "mainwin/Form1.h"
 
-#include "ui/FormBuilder.h"
 #include "ui/Fonts.h"
+#include "ui/FormBuilder.h"
 #include "ui/Twips.h"
 #include "ui/WrapCheckBox.h"
 
@@ -34,6 +34,7 @@ struct FieldRow
 };
 
 // Box i shows field i. Box 0 (the provider name) sits apart, with its caption above it.
+// clang-format off
 const FieldRow FieldRows[13] = {
     {240, "接続先", 120, QColor(255, 224, 192)},      {840, "アカウント", 240, QColor(255, 255, 192)},
     {1200, "パスワード", 240, QColor(255, 255, 192)}, {1560, "電話番号", 240, QColor(255, 255, 192)},
@@ -46,7 +47,8 @@ const FieldRow FieldRows[13] = {
 const int FieldTabIndex[13] = {0, 3, 5, 7, 10, 12, 14, 16, 19, 22, 24, 26, 28};
 const int FieldLabelTabIndex[13] = {1, 4, 6, 8, 11, 13, 15, 17, 20, 23, 25, 27, 40};
 const bool FieldWithoutInputMethod[13] = {false, false, true, false, false, false, true,
-                                          true,  false, false, false, false, true};
+                                          true, false, false, false, false, true};
+// clang-format on
 
 struct Heading
 {
@@ -64,6 +66,7 @@ const Heading Headings[4] = {
     {"Label12", "メール", 4200, 4310, 4320, 21},
 };
 
+// clang-format off
 QList<Control> controlTable()
 {
     QList<Control> controls;
@@ -100,6 +103,7 @@ QList<Control> controlTable()
     };
     return controls;
 }
+// clang-format on
 
 QList<ui::Line> ruleTable()
 {

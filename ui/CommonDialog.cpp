@@ -22,8 +22,8 @@ bool CommonDialog::show(bool save)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         nameFilters.append(parts.at(i));
     }
-    const std::optional<FileAnswer> answer = Prompts::fileDialog({save, DialogTitle, nameFilters, FilterIndex - 1,
-                                                                  FileName});
+    const std::optional<FileAnswer> answer =
+        Prompts::fileDialog({save, DialogTitle, nameFilters, FilterIndex - 1, FileName});
     if (!answer) {
         return false;
     }

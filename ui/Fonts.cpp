@@ -7,9 +7,15 @@ namespace ui {
 QFont gothicFont(double points, bool bold)
 {
     static const QStringList families = {
-        QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),         QStringLiteral("IPAGothic"),
-        QStringLiteral("IPAゴシック"),   QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
-        QStringLiteral("VL Gothic"),     QStringLiteral("TakaoGothic"),       QStringLiteral("IPAPGothic"),
+        QStringLiteral("ＭＳ ゴシック"),
+        QStringLiteral("MS Gothic"),
+        QStringLiteral("IPAGothic"),
+        QStringLiteral("IPAゴシック"),
+        QStringLiteral("Noto Sans Mono CJK JP"),
+        QStringLiteral("Noto Sans CJK JP"),
+        QStringLiteral("VL Gothic"),
+        QStringLiteral("TakaoGothic"),
+        QStringLiteral("IPAPGothic"),
     };
     QFont font;
     font.setFamilies(families);

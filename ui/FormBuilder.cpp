@@ -137,8 +137,7 @@ BuiltForm buildForm(QWidget* client, const QList<Control>& controls, const QList
             form.insert(line.name, rule);
         }
     }
-    std::stable_sort(tabChain.begin(), tabChain.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(tabChain.begin(), tabChain.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (qsizetype i = 1; i < tabChain.size(); ++i) {
         QWidget::setTabOrder(tabChain.at(i - 1).second, tabChain.at(i).second);
     }

@@ -11,9 +11,21 @@ class QLineEdit;
 // A form's layout is data: a table of controls in twips, turned into widgets here.
 namespace ui {
 
-enum class Kind { Label, Edit, Button, CheckBox, Frame, VScroll, List, Picture, Image };
+enum class Kind
+{
+    Label,
+    Edit,
+    Button,
+    CheckBox,
+    Frame,
+    VScroll,
+    List,
+    Picture,
+    Image
+};
 
-enum Flag : unsigned {
+enum Flag : unsigned
+{
     Disabled = 1u << 0,
     DefaultButton = 1u << 1,
     Bordered = 1u << 2,      // a label with a single-line border

@@ -121,8 +121,7 @@ QString displayText(const QString& text)
     return shown;
 }
 
-Answer Prompts::message(const QString& text, const QString& title, Buttons buttons,
-                        std::optional<Answer> defaultAnswer)
+Answer Prompts::message(const QString& text, const QString& title, Buttons buttons, std::optional<Answer> defaultAnswer)
 {
     MessageRequest request{text, title.isEmpty() ? QString::fromLatin1(keyfold::ProgramTitle) : title, buttons,
                            defaultAnswer.value_or(answersOf(buttons).constFirst())};

@@ -12,8 +12,20 @@ class QWidget;
 // mode, queues the answers it wants given, and reads back exactly what was asked; nothing then waits for a human.
 namespace ui {
 
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class Answer { Ok, Cancel, Yes, No };
+enum class Buttons
+{
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel
+};
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No
+};
 
 struct MessageRequest
 {
