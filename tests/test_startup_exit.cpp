@@ -1,105 +1,124 @@
-// Start-up and exit of the whole program: the master key, the book it starts on, and the three ways of leaving.
+// Start-up and exit of the whole program: how stored options are read, the master-key dialog, the book the program
+// starts on, the options dialog, the three ways of leaving, and what reaches the settings file.
 #include "login/Settings.h"
 #include "login/frmLogin.h"
 #include "login/frmOption.h"
 #include "mainwin/Form1.h"
 #include "store/Module1.h"
+#include "support/Dialogs.h"
 #include "support/TestApp.h"
 #include "ui/ProgramEnd.h"
-#include "ui/Prompts.h"
 #include "ui/WrapCheckBox.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <memory>
-#include <ostream>
-#include <utility>
-
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
-namespace {
 
 using ui::Answer;
 using ui::Prompts;
 using LoginAction = std::function<void(frmLogin&)>;
 
-QString u(const char* utf8)
+namespace {
+
+const ui::MessageRequest NewKeyQuestion{"マスターキーの新規作成でしょうか？", "マスターキーの入力", ui::Buttons::YesNo,
+                                        Answer::Yes};
+
+TEST(Settings, CheckValueIsTheLeadingNumberRoundedAndOnlyOneIsTicked)
 {
-    return QString::fromUtf8(utf8);
+    // Blanks skipped, rounded to the nearest integer with halves to even; full-width digits are no number.
+    const std::pair<const char*, int> cases[] = {
+        {"0", 0},   {"1", 1},   {" 1", 1}, {"1abc", 1}, {"+1", 1},    {"01", 1},  {"1e0", 1},   {"", 0},
+        {"abc", 0}, {"a1", 0},  {"+", 0},  {"１", 0},   {"2", 0},     {"-1", 0},  {"1.5", 0},   {"0.5", 0},
+        {"1.4", 1}, {"0.6", 1}, {".9", 1}, {"-0.4", 0}, {"10e-1", 1}, {"2.5", 0}, {"1e400", 0},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(login::checkValue(QString::fromUtf8(text)), expected) << '"' << text << '"';
+    }
 }
 
-// The Exit button (a direct call), File > Exit, and the window's close box.
-const std::function<void(Form1&)> ExitWays[] = {
-    [](Form1& w) { w.Command3->click(); },
-    [](Form1& w) { w.mnuExit->trigger(); },
-    [](Form1& w) { w.close(); },
-};
+TEST(Login, EveryOutcomeOfATry)
+{
+    const ui::MessageRequest noKeyTyped{"マスターキーが入力されていません", "マスターキーの新規作成"};
+    struct Try
+    {
+        const char* typed;
+        QList<Answer> answers;
+        int result; // LoginResult afterwards
+        bool stays; // the dialog still open, the typed text selected
+        QList<ui::MessageRequest> prompts;
+    };
+    const Try tries[] = {
+        {"wqz", {}, Module1::LoginAccepted, false, {}},
+        {"WQZ", {Answer::No}, Module1::LoginRefused, true, {NewKeyQuestion}},
+        {"wqz ", {Answer::No}, Module1::LoginRefused, true, {NewKeyQuestion}},
+        {"newkey", {Answer::Yes}, Module1::LoginNewKey, false, {NewKeyQuestion}},
+        {"", {Answer::Yes}, Module1::LoginRefused, true, {NewKeyQuestion, noKeyTyped}},
+    };
+    for (const Try& t : tries) {
+        SCOPED_TRACE(t.typed);
+        testsupport::resetProgramState();
+        Module1::MasterKey = "wqz";
+        Module1::LoginResult = -1;
+        frmLogin dialog;
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        for (Answer answer : t.answers) {
+            Prompts::queueAnswer(answer);
+        }
+        QTest::keyClicks(dialog.txtPassword, t.typed);
+        EXPECT_EQ(dialog.txtPassword->displayText(), QString(qstrlen(t.typed), '*'));
+        EXPECT_FALSE(dialog.txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
+        QTest::keyClick(dialog.txtPassword, Qt::Key_Return); // Enter is OK
+        EXPECT_EQ(Module1::LoginResult, t.result);
+        EXPECT_PROMPTS(t.prompts);
+        EXPECT_EQ(dialog.isVisible(), t.stays);
+        EXPECT_EQ(dialog.LoginSucceeded, !t.stays);
+        if (t.stays) { // the next typing replaces the refused key
+            EXPECT_TRUE(dialog.txtPassword->hasFocus());
+            EXPECT_EQ(dialog.txtPassword->selectedText(), t.typed);
+        }
+        EXPECT_FALSE(ui::ProgramEnd::ended());
+    }
+}
 
-class StartupExitTest : public ::testing::Test
+class StartupExit : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        testsupport::resetProgramState();
-        previousDir = QDir::currentPath();
-        ASSERT_TRUE(work.isValid() && QDir::setCurrent(work.path()));
-        settings = std::make_unique<testsupport::TempSettings>();
-    }
-
+    void SetUp() override { ASSERT_TRUE(inWork); }
     void TearDown() override
     {
         window.reset();
-        // The master-key dialog has no owner and stays loaded; drop the ones left behind.
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<frmLogin*>(widget)) {
-                delete widget;
-            }
+            delete qobject_cast<frmLogin*>(widget); // the master-key dialog has no owner
         }
         QDir::setCurrent(previousDir);
-        settings.reset();
         testsupport::resetProgramState();
     }
 
-    // A data file whose field f of record r reads "<tag>r<r>f<f>".
-    static void writeBook(const QString& path, int count, const char* tag)
+    // A data file of `count` records whose first field reads `first`, the other twelve empty.
+    static void writeBook(const QString& path, int count, const QByteArray& first)
     {
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        for (int r = 0; r < count; ++r) {
-            for (int f = 0; f < Module1::FieldCount; ++f) {
-                file.write(QStringLiteral("\"%1r%2f%3\"\r\n").arg(QLatin1String(tag)).arg(r).arg(f).toLatin1());
-            }
-        }
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write((first + ",,,,,,,,,,,,\r\n").repeated(count)) > 0);
     }
-
     QByteArray settingsBytes() const
     {
         QFile file(settings->settingsFile());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<absent>");
     }
-
+    // The value on disk, read by the name and in the section the settings file has always used.
     QString stored(const char* key) const
     {
-        return QSettings(settings->settingsFile(), QSettings::IniFormat)
-            .value(QStringLiteral("load/") + QLatin1String(key), QStringLiteral("<absent>"))
-            .toString();
+        QSettings file(settings->settingsFile(), QSettings::IniFormat);
+        return file.value(QStringLiteral("load/") + key, "<absent>").toString();
     }
 
     // Runs the start-up as the program does; `answer` acts on the master-key dialog if one is shown.
@@ -107,328 +126,207 @@ protected:
     {
         loginShown = false;
         window = std::make_unique<Form1>();
-        QTimer answering;
-        QObject::connect(&answering, &QTimer::timeout, [&] {
-            answering.stop();
+        QTimer::singleShot(0, window.get(), [&] {
             if (auto* login = qobject_cast<frmLogin*>(QApplication::activeModalWidget())) {
-                loginShown = login->objectName() == QStringLiteral("frmLogin") && !window->isVisible();
+                loginShown = true;
                 answer(*login);
+                if (login->isVisible()) { // it would block the test for ever
+                    ADD_FAILURE() << "the master-key dialog stayed open";
+                    login->done(QDialog::Rejected);
+                }
             }
         });
-        QTimer watchdog; // a dialog left open would block the test for ever
-        QObject::connect(&watchdog, &QTimer::timeout, [] {
-            ADD_FAILURE() << "the master-key dialog stayed open";
-            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                dialog->done(QDialog::Rejected);
-            }
-        });
-        answering.start(0);
-        watchdog.start(5000);
-        const bool started = window->Form_Load();
-        if (started) {
-            window->show();
-        }
-        return started;
+        return window->Form_Load();
     }
-
     static LoginAction typeKey(const QString& key, QList<Answer> answers = {})
     {
-        return [key, answers](frmLogin& login) {
+        return [=](frmLogin& login) {
             for (Answer answer : answers) {
                 Prompts::queueAnswer(answer);
             }
             QTest::keyClicks(login.txtPassword, key);
-            QTest::mouseClick(login.cmdOK, Qt::LeftButton);
+            QTest::keyClick(login.txtPassword, Qt::Key_Return);
         };
     }
-
-    // A shown main window holding one record that is not saved yet.
-    void openChangedBook(const QString& dataFile, bool openNextTime, bool autoSave)
-    {
-        testsupport::resetProgramState();
-        window = testsupport::makeShownMainWindow();
-        Module1::DataFileName = dataFile;
-        window->Check1->setChecked(openNextTime);
-        window->optionForm().Check5->setChecked(autoSave);
-        window->Text1[0]->setText(QStringLiteral("provider"));
-        window->Text1[1]->setText(QStringLiteral("account"));
-        window->Command4->click();
-        ASSERT_EQ(Module1::RecordCount, 1);
-        ASSERT_TRUE(window->Command1->isEnabled());
-    }
-
-    static void expectSaveQuestion(const ui::MessageRequest& message)
-    {
-        EXPECT_EQ(message.text, QStringLiteral("このファイルを保存しますか?"));
-        EXPECT_EQ(message.title, QStringLiteral("Keyfold"));
-        EXPECT_EQ(message.buttons, ui::Buttons::YesNoCancel);
-        EXPECT_EQ(message.defaultAnswer, Answer::Yes);
-    }
-
-    // The exit stopped: the window open, the book still unsaved, nothing stored.
-    void expectExitAbandoned(const QByteArray& settingsBefore)
-    {
-        EXPECT_FALSE(ui::ProgramEnd::ended());
-        EXPECT_TRUE(window->isVisible());
-        EXPECT_TRUE(window->Command1->isEnabled() && window->mnuSave->isEnabled());
-        EXPECT_EQ(Module1::RecordCount, 1);
-        EXPECT_EQ(settingsBytes(), settingsBefore);
-    }
-
-    void expectAllBoxesUnchecked()
+    void expectBook(const QString& file, int records, const QString& firstBox, bool ticked)
     {
         frmOption& options = window->optionForm();
-        EXPECT_FALSE(window->Check1->isChecked() || options.Check1->isChecked() || options.Check2->isChecked() ||
-                     options.Check5->isChecked());
-    }
-
-    void expectEmptyBook()
-    {
-        EXPECT_EQ(Module1::RecordCount, 0);
-        EXPECT_EQ(window->VScroll1->maximum(), 0);
-        EXPECT_EQ(window->VScroll1->value(), 0);
-        EXPECT_EQ(window->windowTitle(), u("新規 - Keyfold"));
-        for (QLineEdit* box : window->Text1) {
-            EXPECT_TRUE(box->text().isEmpty());
+        EXPECT_EQ(Module1::DataFileName, file);
+        EXPECT_EQ(Module1::RecordCount, records);
+        EXPECT_EQ(window->Text1[0]->text(), firstBox);
+        EXPECT_EQ(window->windowTitle(), (records ? file : "新規") + QStringLiteral(" - Keyfold"));
+        for (ui::WrapCheckBox* box : {window->Check1, options.Check1, options.Check2, options.Check5}) {
+            EXPECT_EQ(box->isChecked(), ticked) << box->objectName().toStdString();
         }
-        EXPECT_FALSE(window->mnuChange->isEnabled());
     }
 
+    QString previousDir = QDir::currentPath();
     QTemporaryDir work;
-    QString previousDir;
-    std::unique_ptr<testsupport::TempSettings> settings;
+    bool inWork = work.isValid() && QDir::setCurrent(work.path());
+    std::unique_ptr<testsupport::TempSettings> settings = std::make_unique<testsupport::TempSettings>();
     std::unique_ptr<Form1> window;
     bool loginShown = false;
 };
 
-TEST_F(StartupExitTest, FirstRunAsksForTheKeyAndStartsAnEmptyBook)
+TEST_F(StartupExit, StartsOnNoFileTheRememberedOneOrTheNewKeysOneAndCancelEndsAtOnce)
 {
-    ASSERT_TRUE(startUp(typeKey(QStringLiteral("wqz"))));
-    EXPECT_TRUE(loginShown); // before the main window appeared
-    EXPECT_EQ(Module1::MasterKey, QStringLiteral("wqz"));
-    EXPECT_EQ(Module1::LoginResult, Module1::LoginAccepted);
-    EXPECT_TRUE(Module1::DataFileName.isEmpty());
-    expectEmptyBook();
-    expectAllBoxesUnchecked();
-    EXPECT_FALSE(window->Command1->isEnabled());
-    EXPECT_TRUE(window->Label8->text().endsWith(QStringLiteral("Keyfold Ver 1.1.3")));
-    EXPECT_TRUE(Prompts::takeMessages().isEmpty());
-    EXPECT_FALSE(QFile::exists(settings->settingsFile())); // start-up only reads
-}
-
-TEST_F(StartupExitTest, StartsOnTheRememberedTheDefaultOrNoFile)
-{
-    const QString book = work.filePath(QStringLiteral("book.kf1"));
-    writeBook(book, 2, "b");
-    writeBook(QStringLiteral("keyfold.kf1"), 3, "k");
-    login::writeSetting(login::KeyFileName, book);
-    login::writeSetting(login::KeyCheck1, QStringLiteral("1"));
-    login::writeSetting(login::KeyOptionCheck1, QStringLiteral("1"));
-    login::writeSetting(login::KeyOptionCheck5, QStringLiteral("1"));
-    QByteArray before = settingsBytes();
-
-    // Logging on with the current key was chosen: no dialog, the remembered file opens at once.
-    ASSERT_TRUE(startUp(typeKey(QStringLiteral("wqz"))));
-    EXPECT_FALSE(loginShown);
-    EXPECT_EQ(Module1::DataFileName, book);
-    EXPECT_EQ(Module1::RecordCount, 2);
-    EXPECT_EQ(window->Text1[0]->text(), QStringLiteral("br0f0"));
-    EXPECT_EQ(window->windowTitle(), book + QStringLiteral(" - Keyfold"));
-    frmOption& options = window->optionForm();
-    EXPECT_TRUE(window->Check1->isChecked() && options.Check1->isChecked() && options.Check2->isChecked() &&
-                options.Check5->isChecked());
-    EXPECT_TRUE(Prompts::takeMessages().isEmpty());
-
-    // The option is read as a number: " 1" is 1, "1.5" rounds to 2, which shows the dialog.
-    login::writeSetting(login::KeyOptionCheck1, QStringLiteral(" 1"));
-    ASSERT_TRUE(startUp(typeKey(QStringLiteral("wqz"))));
-    EXPECT_FALSE(loginShown);
-    login::writeSetting(login::KeyOptionCheck1, QStringLiteral("1.5"));
-    before = settingsBytes();
-    ASSERT_TRUE(startUp(typeKey(QStringLiteral("wqz"))));
+    // First run: the key is asked for, the book is empty, nothing is ticked, nothing stored.
+    ASSERT_TRUE(startUp(typeKey("wqz")));
     EXPECT_TRUE(loginShown);
-    EXPECT_EQ(Module1::RecordCount, 2);
-    EXPECT_EQ(window->windowTitle(), book + QStringLiteral(" - Keyfold"));
+    EXPECT_EQ(Module1::MasterKey, "wqz");
+    expectBook("", 0, "", false);
+    EXPECT_TRUE(window->Label8->text().endsWith("Keyfold Ver 1.1.3"));
+    EXPECT_PROMPTS();
+    EXPECT_EQ(settingsBytes(), "<absent>");
 
-    // A new master key: "keyfold.kf1" of the working directory instead, and the boxes reset on screen only.
-    ASSERT_TRUE(startUp(typeKey(QStringLiteral("mykey"), {Answer::Yes})));
+    // Logging on with the current key chosen: no dialog, and the remembered file opens.
+    const QString book = work.filePath("帳簿, 2024; A=B #1.kf1");
+    writeBook(book, 2, "book");
+    writeBook("keyfold.kf1", 3, "default");
+    login::writeSetting(login::KeyFileName, book);
+    for (const QString& key : {login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}) {
+        login::writeSetting(key, " 1");
+    }
+    ASSERT_TRUE(startUp(typeKey("wqz")));
+    EXPECT_FALSE(loginShown);
+    expectBook(book, 2, "book", true);
+
+    // Cancel, Escape or the close box, even after a refused key, end the program before anything opens.
+    login::writeSetting(login::KeyOptionCheck1, "0");
+    const QByteArray before = settingsBytes();
+    const LoginAction cancels[] = {[](frmLogin& login) { QTest::mouseClick(login.cmdCancel, Qt::LeftButton); },
+                                   [](frmLogin& login) { QTest::keyClick(login.txtPassword, Qt::Key_Escape); },
+                                   [](frmLogin& login) { login.close(); }};
+    for (const LoginAction& cancel : cancels) {
+        testsupport::resetProgramState();
+        EXPECT_FALSE(startUp([&](frmLogin& login) {
+            typeKey("wqz!", {Answer::No})(login);       // refused: the dialog stays
+            QTest::keyClicks(login.txtPassword, "wqz"); // the right key typed, never confirmed
+            cancel(login);
+        }));
+        EXPECT_TRUE(ui::ProgramEnd::ended());
+        EXPECT_EQ(Module1::RecordCount, 0);
+        EXPECT_PROMPTS(NewKeyQuestion);
+    }
+
+    // A new master key opens "keyfold.kf1" of the working directory and unticks everything, on screen only.
+    ASSERT_TRUE(startUp(typeKey("mykey", {Answer::Yes})));
     EXPECT_EQ(Module1::LoginResult, Module1::LoginNewKey);
-    EXPECT_EQ(Module1::DataFileName, QStringLiteral("keyfold.kf1"));
-    EXPECT_EQ(Module1::RecordCount, 3);
-    EXPECT_EQ(window->Text1[0]->text(), QStringLiteral("kr0f0"));
-    expectAllBoxesUnchecked();
-    EXPECT_EQ(Prompts::takeMessages().size(), 1); // the question only
-    EXPECT_EQ(settingsBytes(), before);
-
-    // Without the default file: its not-found message and an empty book.
-    ASSERT_TRUE(QFile::remove(QStringLiteral("keyfold.kf1")));
-    ASSERT_TRUE(startUp(typeKey(QStringLiteral("mykey"), {Answer::Yes})));
-    QList<ui::MessageRequest> messages = Prompts::takeMessages();
-    ASSERT_EQ(messages.size(), 2);
-    EXPECT_TRUE(messages.at(1).text.contains(QStringLiteral("keyfold.kf1")));
-    EXPECT_TRUE(messages.at(1).text.contains(u("ファイルが見つかりません。")));
-    expectEmptyBook();
+    expectBook("keyfold.kf1", 3, "default", false);
+    EXPECT_PROMPTS(NewKeyQuestion);
+    ASSERT_TRUE(QFile::remove("keyfold.kf1"));
+    ASSERT_TRUE(startUp(typeKey("mykey", {Answer::Yes})));
+    EXPECT_PROMPTS(NewKeyQuestion, {"Keyfold(keyfold.kf1)\rファイルが見つかりません。", "Keyfold"});
+    expectBook("keyfold.kf1", 0, "", false);
 
     // A remembered file that is gone is reported; the book is empty.
     ASSERT_TRUE(QFile::remove(book));
-    ASSERT_TRUE(startUp(typeKey(QStringLiteral("wqz"))));
-    messages = Prompts::takeMessages();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages.at(0).text.contains(book));
-    expectEmptyBook();
+    ASSERT_TRUE(startUp(typeKey("wqz")));
+    EXPECT_PROMPTS({"Keyfold(" + book + ")\rファイルが見つかりません。", "Keyfold"});
+    EXPECT_EQ(Module1::RecordCount, 0);
+    EXPECT_EQ(settingsBytes(), before); // start-up only reads
 }
 
-TEST_F(StartupExitTest, CancellingTheKeyEndsTheProgramBeforeAnythingOpens)
+TEST_F(StartupExit, OptionsOkStoresTheThreeOptionsAndCancelNothing)
 {
-    const QString book = work.filePath(QStringLiteral("book.kf1"));
-    writeBook(book, 2, "b");
-    login::writeSetting(login::KeyFileName, book);
-    login::writeSetting(login::KeyCheck1, QStringLiteral("1"));
-    const QByteArray before = settingsBytes();
-    const LoginAction cancels[] = {
-        [](frmLogin& login) { QTest::mouseClick(login.cmdCancel, Qt::LeftButton); },
-        [](frmLogin& login) { QTest::keyClick(login.txtPassword, Qt::Key_Escape); },
-        [](frmLogin& login) { login.close(); },
-    };
-    for (const LoginAction& cancel : cancels) {
-        testsupport::resetProgramState();
-        const bool started = startUp([&](frmLogin& login) {
-            QTest::keyClicks(login.txtPassword, QStringLiteral("wqz")); // typed but never confirmed
-            cancel(login);
-        });
-        EXPECT_FALSE(started);
-        EXPECT_TRUE(loginShown);
-        EXPECT_TRUE(ui::ProgramEnd::ended());
-        EXPECT_FALSE(window->isVisible());
-        EXPECT_EQ(Module1::RecordCount, 0);
-        EXPECT_TRUE(Prompts::takeMessages().isEmpty());
-        EXPECT_EQ(settingsBytes(), before);
+    window = testsupport::makeShownMainWindow();
+    frmOption& options = window->optionForm();
+    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled());
+    EXPECT_FALSE(options.Check3->isChecked() || options.Check4->isChecked());
+    for (bool ticked : {true, false, true}) { // the main window's box is mirrored at once
+        window->Check1->click();
+        EXPECT_EQ(options.Check2->isChecked(), ticked);
+    }
+    options.show();
+    options.Check5->setChecked(true);
+    options.Command4->click(); // Cancel only hides the dialog, which keeps its boxes
+    EXPECT_FALSE(options.isVisible());
+    EXPECT_TRUE(options.Check5->isChecked());
+    EXPECT_EQ(settingsBytes(), "<absent>");
+    for (const auto& [c1, c2, c5] : {std::tuple{true, false, false}, {false, true, false}, {false, false, true}}) {
+        options.show();
+        options.Check1->setChecked(c1);
+        options.Check2->setChecked(c2);
+        options.Check5->setChecked(c5);
+        options.Command3->click();
+        EXPECT_FALSE(options.isVisible());
+        EXPECT_EQ(window->Check1->isChecked(), c2);
+        EXPECT_EQ(stored("FrmOptionCheck1"), c1 ? "1" : "0");
+        EXPECT_EQ(stored("FrmOptionCheck2"), c2 ? "1" : "0");
+        EXPECT_EQ(stored("FrmOptionCheck5"), c5 ? "1" : "0");
+        EXPECT_EQ(stored("Check1"), "<absent>");
     }
 }
 
-TEST_F(StartupExitTest, ExitWithoutChangesStoresTheFileChoiceAndEnds)
+TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
 {
-    const QString book = work.filePath(QStringLiteral("book.kf1"));
-    for (const auto& exit : ExitWays) {
-        for (bool openNextTime : {true, false}) {
+    const ui::MessageRequest question{"このファイルを保存しますか?", "Keyfold", ui::Buttons::YesNoCancel, Answer::Yes};
+    const ui::MessageRequest pathError{"パスが見つかりません。", "Keyfold"};
+    const ui::MessageRequest savedBook{"book.kf1に保存しました", "Keyfold"};
+    struct Exit
+    {
+        bool changed, nextTime, autoSave;
+        QString file;                  // the book's file name
+        QList<Answer> answers;         // to the question
+        std::optional<QString> saveAs; // the save dialog's answer, empty to cancel it; none when not shown
+        QList<ui::MessageRequest> prompts;
+        QString saved; // the file written
+        bool ends;
+    };
+    // No changes, with the file to be opened next time or not; changes and the answers Cancel, No and Yes; auto-save;
+    // no file name (asked, then auto-save) and the save dialog cancelled; a save that fails (asked, then auto-save);
+    // auto-save to the name given in the save dialog.
+    const Exit exits[] = {
+        {false, true, false, "book.kf1", {}, {}, {}, {}, true},
+        {false, false, false, "book.kf1", {}, {}, {}, {}, true},
+        {true, true, false, "book.kf1", {Answer::Cancel}, {}, {question}, {}, false},
+        {true, true, false, "book.kf1", {Answer::No}, {}, {question}, {}, true},
+        {true, true, false, "book.kf1", {Answer::Yes}, {}, {question, savedBook}, "book.kf1", true},
+        {true, false, true, "book.kf1", {}, {}, {savedBook}, "book.kf1", true},
+        {true, true, false, "", {Answer::Yes}, "", {question}, {}, false},
+        {true, true, true, "", {}, "", {}, {}, false},
+        {true, true, false, "missing/book.kf1", {Answer::Yes}, {}, {question, pathError}, {}, false},
+        {true, true, true, "missing/book.kf1", {}, {}, {pathError}, {}, false},
+        {true, true, true, "", {}, "named.kf1", {{"named.kf1に保存しました", "Keyfold"}}, "named.kf1", true},
+    };
+    // The Exit button (a direct call), File > Exit, and the window's close box.
+    const std::function<void(Form1&)> ways[] = {[](Form1& w) { w.Command3->click(); },
+                                                [](Form1& w) { w.mnuExit->trigger(); }, [](Form1& w) { w.close(); }};
+    for (const Exit& e : exits) {
+        for (int way = 0; way < 3; ++way) {
+            SCOPED_TRACE(testing::Message() << "case " << &e - exits << ", way " << way);
             testsupport::resetProgramState();
             settings = std::make_unique<testsupport::TempSettings>();
+            QFile::remove("book.kf1");
+            QFile::remove("named.kf1");
             window = testsupport::makeShownMainWindow();
-            Module1::DataFileName = book;
-            window->Check1->setChecked(openNextTime);
-            exit(*window);
-            EXPECT_TRUE(Prompts::takeMessages().isEmpty());
-            EXPECT_TRUE(ui::ProgramEnd::ended());
-            EXPECT_FALSE(window->isVisible());
-            EXPECT_EQ(stored("FileName"), openNextTime ? book : QString());
-            EXPECT_EQ(stored("Check1"), openNextTime ? QStringLiteral("1") : QStringLiteral("0"));
-            EXPECT_EQ(stored("FrmOptionCheck1"), QStringLiteral("<absent>")); // options only on their OK
-            EXPECT_FALSE(QFile::exists(book));
-        }
-    }
-}
-
-TEST_F(StartupExitTest, ExitWithChangesAsksOrSavesAutomatically)
-{
-    login::writeSetting(login::KeyFileName, QStringLiteral("old.kf1"));
-    login::writeSetting(login::KeyCheck1, QStringLiteral("0"));
-    const QByteArray before = settingsBytes();
-    const QString book = work.filePath(QStringLiteral("book.kf1"));
-
-    // Cancel at the question: nothing happens, whichever way the exit came.
-    for (const auto& exit : ExitWays) {
-        openChangedBook(book, true, false);
-        Prompts::queueAnswer(Answer::Cancel);
-        exit(*window);
-        const QList<ui::MessageRequest> messages = Prompts::takeMessages();
-        ASSERT_EQ(messages.size(), 1);
-        expectSaveQuestion(messages.at(0));
-        expectExitAbandoned(before);
-        EXPECT_FALSE(QFile::exists(book));
-    }
-
-    // Yes (or auto-save without a question) saves and shows the saved message; No leaves without saving.
-    // Answer::Ok stands for auto-save, which asks nothing.
-    const std::pair<int, Answer> cases[] = {{0, Answer::Yes}, {1, Answer::Yes}, {2, Answer::Yes},
-                                            {1, Answer::No},  {0, Answer::Ok},  {2, Answer::Ok}};
-    for (const auto& [way, answer] : cases) {
-        const bool autoSave = answer == Answer::Ok;
-        SCOPED_TRACE(testing::Message() << way << autoSave);
-        QFile::remove(book);
-        openChangedBook(book, true, autoSave);
-        if (!autoSave) {
-            Prompts::queueAnswer(answer);
-        }
-        ExitWays[way](*window);
-        const QList<ui::MessageRequest> messages = Prompts::takeMessages();
-        const bool saved = answer != Answer::No;
-        ASSERT_EQ(messages.size(), (autoSave ? 0 : 1) + (saved ? 1 : 0));
-        if (!autoSave) {
-            expectSaveQuestion(messages.at(0));
-        }
-        if (saved) {
-            EXPECT_EQ(messages.last().text, book + u("に保存しました"));
-            QFile file(book);
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            EXPECT_TRUE(file.readAll().startsWith("\"provider\"\r\n\"account\"\r\n"));
-        } else {
-            EXPECT_FALSE(QFile::exists(book));
-        }
-        EXPECT_TRUE(ui::ProgramEnd::ended());
-        EXPECT_FALSE(window->isVisible());
-        EXPECT_EQ(stored("FileName"), book);
-        EXPECT_EQ(stored("Check1"), QStringLiteral("1"));
-    }
-}
-
-TEST_F(StartupExitTest, SaveAtExitThatCannotBeMadeKeepsTheProgramRunning)
-{
-    const QString named = work.filePath(QStringLiteral("named.kf1"));
-    const QString unreachable = work.filePath(QStringLiteral("missing/book.kf1"));
-    for (bool autoSave : {false, true}) {
-        for (const auto& exit : ExitWays) {
-            SCOPED_TRACE(autoSave);
-            // No file name: the save dialog asks for one; cancelling it abandons the exit.
-            openChangedBook(QString(), true, autoSave);
-            if (!autoSave) {
-                Prompts::queueAnswer(Answer::Yes);
+            Module1::DataFileName = e.file;
+            window->Check1->setChecked(e.nextTime);
+            window->optionForm().Check5->setChecked(e.autoSave);
+            if (e.changed) { // one record added and not saved
+                window->Text1[0]->setText("provider");
+                window->Command4->click();
             }
-            Prompts::queueFileCancel();
-            exit(*window);
-            const QList<ui::FileRequest> requests = Prompts::takeFileRequests();
-            ASSERT_EQ(requests.size(), 1);
-            EXPECT_TRUE(requests.at(0).save);
-            EXPECT_EQ(requests.at(0).title, u("ファイルを保存する"));
-            EXPECT_EQ(Prompts::takeMessages().size(), autoSave ? 0 : 1);
-            expectExitAbandoned("<absent>");
-
-            // A save that fails: its error is shown and the exit abandoned.
-            Module1::DataFileName = unreachable;
-            if (!autoSave) {
-                Prompts::queueAnswer(Answer::Yes);
+            for (Answer answer : e.answers) {
+                Prompts::queueAnswer(answer);
             }
-            exit(*window);
-            const QList<ui::MessageRequest> messages = Prompts::takeMessages();
-            ASSERT_EQ(messages.size(), autoSave ? 1 : 2);
-            EXPECT_EQ(messages.last().text, u("パスが見つかりません。"));
-            EXPECT_EQ(messages.last().title, QStringLiteral("Keyfold"));
-            EXPECT_EQ(messages.last().buttons, ui::Buttons::Ok);
-            expectExitAbandoned("<absent>");
-            EXPECT_FALSE(QFile::exists(unreachable));
-
-            // Named in the dialog this time: saved there, and the name is remembered.
-            QFile::remove(named);
-            Module1::DataFileName.clear();
-            if (!autoSave) {
-                Prompts::queueAnswer(Answer::Yes);
+            if (e.saveAs) {
+                e.saveAs->isEmpty() ? Prompts::queueFileCancel() : Prompts::queueFileName(*e.saveAs);
             }
-            Prompts::queueFileName(named);
-            exit(*window);
-            EXPECT_TRUE(QFile::exists(named));
-            EXPECT_TRUE(ui::ProgramEnd::ended());
-            EXPECT_EQ(stored("FileName"), named);
-            EXPECT_EQ(stored("Check1"), QStringLiteral("1"));
-            settings = std::make_unique<testsupport::TempSettings>();
+            ways[way](*window);
+            EXPECT_PROMPTS(e.prompts);
+            const QList<ui::FileRequest> dialogs = Prompts::takeFileRequests();
+            EXPECT_EQ(dialogs.size(), e.saveAs ? 1 : 0);
+            EXPECT_TRUE(dialogs.isEmpty() || (dialogs[0].save && dialogs[0].title == "ファイルを保存する"));
+            EXPECT_EQ(ui::ProgramEnd::ended(), e.ends);
+            EXPECT_EQ(window->isVisible(), !e.ends);
+            EXPECT_EQ(window->Command1->isEnabled(), e.changed && e.saved.isEmpty()) << "Save";
+            EXPECT_EQ(QFile::exists("book.kf1"), e.saved == "book.kf1");
+            EXPECT_EQ(QFile::exists("named.kf1"), e.saved == "named.kf1");
+            const QString remembered = e.nextTime ? (e.saved.isEmpty() ? e.file : e.saved) : "";
+            EXPECT_EQ(stored("FileName"), e.ends ? remembered : "<absent>");
+            EXPECT_EQ(stored("Check1"), e.ends ? (e.nextTime ? "1" : "0") : "<absent>");
+            EXPECT_EQ(stored("FrmOptionCheck5"), "<absent>"); // options are stored only by their O.K
         }
     }
 }
