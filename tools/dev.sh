@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Keyfold's one entry point for a fresh Debian 12 machine.
 #   tools/dev.sh run    install what the program needs, build it and start it
-#   tools/dev.sh test   install what the tests need, build and run every test
+#   tools/dev.sh test   install what the tests need, build and run every test, fuzz the data-file reader for a
+#                       minute, then run every test again in a sanitizer build (build, build-fuzz, build-asan)
 # Both can be run again at any time; they install only what is missing. As root or through sudo.
 set -euo pipefail
 
@@ -34,6 +35,40 @@ build() { # build-dir, extra cmake arguments...
     local dir="$1"; shift
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
+}
+
+# The data-file reader under libFuzzer for a bounded time, starting from a copy of the seed corpus (the fuzzer adds
+# to the folder it is given). A crash, a leak, a hang or a broken promise stops the script; the input that did it is
+# kept in build-fuzz/findings/. Warnings are the normal build's business, so clang's own set does not stop this one.
+fuzz_reader() {
+    cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DKEYFOLD_FUZZ=ON -DKEYFOLD_TESTS=OFF -DKEYFOLD_WERROR=OFF >/dev/null
+    cmake --build build-fuzz -j "$jobs" --target fuzz_datafile
+    rm -rf build-fuzz/corpus-run build-fuzz/findings
+    mkdir -p build-fuzz/findings
+    cp -r fuzz/corpus build-fuzz/corpus-run
+    echo "Fuzzing the data-file reader for 60 seconds..."
+    local log=build-fuzz/fuzz.log
+    if ! ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        build-fuzz/fuzz/fuzz_datafile -max_total_time=60 -timeout=10 -rss_limit_mb=2048 -max_len=32768 \
+        -dict=fuzz/datafile.dict -artifact_prefix=build-fuzz/findings/ -print_final_stats=1 \
+        build-fuzz/corpus-run >"$log" 2>&1; then
+        tail -n 60 "$log"
+        echo "The fuzzer found a fault; the input is in build-fuzz/findings/ and the whole log in $log." >&2
+        return 1
+    fi
+    grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
+}
+
+# Every test again in an AddressSanitizer + UndefinedBehaviorSanitizer build. Any report fails the test it
+# happens in; only leaks inside Qt's plugins, fontconfig and GLib are suppressed (tools/lsan.supp).
+sanitizer_tests() {
+    build build-asan -DKEYFOLD_TESTS=ON -DKEYFOLD_SANITIZE=ON
+    (cd build-asan &&
+        ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_init_order=1:detect_stack_use_after_return=1 \
+        UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+        LSAN_OPTIONS="suppressions=$here/tools/lsan.supp:print_suppressions=0" \
+        ctest --output-on-failure -j "$jobs")
 }
 
 run_headless() {
@@ -75,6 +110,8 @@ test)
     install_packages "${run_packages[@]}" "${test_packages[@]}"
     build build -DKEYFOLD_TESTS=ON
     (cd build && ctest --output-on-failure -j "$jobs")
+    fuzz_reader
+    sanitizer_tests
     ;;
 *)
     echo "usage: $0 run|test" >&2
