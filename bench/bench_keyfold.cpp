@@ -11,19 +11,16 @@
 #include "mainwin/Form1.h"
 #include "store/DataFile.h"
 #include "store/Module1.h"
-#include "ui/Fonts.h"
-#include "ui/FormBuilder.h"
+#include "ui/AppSetup.h"
 #include "ui/ProgramEnd.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLibraryInfo>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTranslator>
 
 #include <benchmark/benchmark.h>
 
@@ -262,15 +259,7 @@ int main(int argc, char** argv)
     QElapsedTimer cold;
     cold.start();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Keyfold"));
-    QApplication::setOrganizationName(QStringLiteral("Keyfold"));
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
-    ui::installAppStyle();
-    QApplication::setFont(ui::gothicFont(9));
+    ui::setUpApplication(app);
     const double applicationMs = static_cast<double>(cold.nsecsElapsed()) / 1e6;
 
     // Message boxes would wait for a person, and the program's end would end the benchmark.
