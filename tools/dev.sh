@@ -61,18 +61,23 @@ run_headless() {
     # No desktop here: show the program on a virtual screen, keep a picture of its first window and stop it.
     local shot="$here/build/keyfold-first-window.png"
     local log="$here/build/xvfb.log"
-    Xvfb :97 -screen 0 1280x800x24 -nolisten tcp >"$log" 2>&1 &
+    local number="$here/build/xvfb.display"
+    : >"$number"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number" >"$log" 2>&1 &
     local xvfb=$!
-    sleep 1
-    DISPLAY=:97 "$here/build/keyfold" &
+    local tries=0
+    until [ -s "$number" ] || [ "$tries" -ge 50 ]; do sleep 0.1; tries=$((tries + 1)); done
+    export DISPLAY=":$(cat "$number")"
+    "$here/build/keyfold" &
     local program=$!
-    local waited=0
-    until DISPLAY=:97 xwininfo -root -tree 2>/dev/null | grep -q '"マスターキーの入力"\|"新規 - Keyfold"\|" - Keyfold"'; do
+    local waited=0 window=""
+    until [ -n "$window" ] || [ "$waited" -ge 40 ]; do
         sleep 0.5; waited=$((waited + 1))
-        [ "$waited" -lt 40 ] || break
+        window=$(xwininfo -root -tree 2>/dev/null |
+                 awk '/"マスターキーの入力"|" - Keyfold"/ { print $1; exit }')
     done
     sleep 1
-    DISPLAY=:97 import -window root "$shot"
+    import -window "${window:-root}" "$shot"
     kill "$program" 2>/dev/null || true
     wait "$program" 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
