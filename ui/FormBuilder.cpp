@@ -1,8 +1,8 @@
 #include "ui/FormBuilder.h"
 
+#include "ui/AppStyle.h"
 #include "ui/Fonts.h"
 #include "ui/FrameBox.h"
-#include "ui/PasswordStyle.h"
 #include "ui/Twips.h"
 #include "ui/WrapCheckBox.h"
 
@@ -155,7 +155,7 @@ void setPasswordMasked(QLineEdit* edit, bool masked)
 
 void installAppStyle()
 {
-    QApplication::setStyle(new PasswordStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
+    QApplication::setStyle(new AppStyle(QStyleFactory::create(QStringLiteral("Fusion"))));
 }
 
 } // namespace ui

@@ -4,8 +4,9 @@
 
 namespace ui {
 
-// Masks password boxes with "*" instead of the platform's bullet.
-class PasswordStyle : public QProxyStyle
+// The program's look on top of Fusion: password boxes mask with "*" instead of the platform's bullet, and the
+// buttons of message boxes and file dialogs carry their captions only, no pictures.
+class AppStyle : public QProxyStyle
 {
 public:
     using QProxyStyle::QProxyStyle;
