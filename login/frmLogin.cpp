@@ -14,12 +14,13 @@
 using ui::Control;
 using ui::Kind;
 
-frmLogin::frmLogin(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+frmLogin::frmLogin(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("マスターキーの入力"));
     setWindowIcon(QIcon(QStringLiteral(":/keyfold/icon.png")));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(ui::twipsSize(3735, 1170));
 
     const QList<Control> controls = {

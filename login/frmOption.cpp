@@ -13,7 +13,10 @@
 using ui::Control;
 using ui::Kind;
 
-frmOption::frmOption(Form1& main) : QDialog(&main, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), m_main(main)
+frmOption::frmOption(Form1& main)
+    : QDialog(&main, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                         Qt::MSWindowsFixedSizeDialogHint),
+      m_main(main)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("オプション"));

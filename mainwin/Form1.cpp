@@ -44,7 +44,8 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     connectHandlers();
-    // Fixed single border: the window keeps the size of its design.
+    // Fixed single border: the window keeps the size of its design and cannot be maximised.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     CommonDialog1.Filter = QStringLiteral(
         "Keyfoldファイル (*.kf1)|*.kf1|Keyfold暗号付きファイル (*.kf2)|*.kf2|CSVファイル (*.csv)|*.csv|");

@@ -20,7 +20,7 @@ if ! command -v Xvfb >/dev/null 2>&1; then
     say "SKIP: Xvfb is not installed, so no X server can be started here (tools/dev.sh test installs it)."
     exit "$SKIP"
 fi
-for tool in xdotool xwininfo; do
+for tool in xdotool xwininfo xmodmap; do
     if ! command -v "$tool" >/dev/null 2>&1; then
         say "FAIL: $tool is missing (tools/dev.sh test installs it)."
         exit 1
@@ -141,12 +141,30 @@ click_control() { # window id, left, top, width, height (twips, in the client ar
     xdotool mousemove --window "$1" "$x" "$y" click 1 || fail "could not click at $x,$y in window $1"
 }
 
+# xdotool types a character that the keyboard map lacks by remapping a spare key for a moment, and a busy program
+# can read that key only after it has been mapped back, losing the character. So every such character the session
+# types gets a key of its own first (xmodmap), and xdotool never has to remap.
+mapped=""
+map_characters() {
+    local text="$*" c i n=0 free
+    read -r -a free < <(xmodmap -pke | awk 'NF == 3 && $2 > 8 { printf "%s ", $2 }')
+    for ((i = 0; i < ${#text}; i++)); do
+        c="${text:i:1}"
+        [ "$(printf '%s' "$c" | LC_ALL=C wc -c)" -gt 1 ] || continue
+        [[ "$mapped" == *"$c"* ]] && continue
+        [ "$n" -lt "${#free[@]}" ] || fail "no free key left for \"$c\""
+        xmodmap -e "keycode ${free[$n]} = $(printf 'U%04X' "'$c")" || fail "could not put \"$c\" on a key"
+        mapped+="$c"
+        n=$((n + 1))
+    done
+}
 type_text() { xdotool type --delay 40 -- "$1" || fail "xdotool could not type \"$1\""; }
 key() { xdotool key --delay 60 "$@" || fail "xdotool could not press $*"; }
 
 # Types the thirteen fields of a record, box after box with Tab, and adds it with Enter.
 add_record() {
     local i
+    map_characters "${fields[@]}"
     for i in "${!fields[@]}"; do
         [ "$i" -eq 0 ] || key Tab
         [ -z "${fields[$i]}" ] || type_text "${fields[$i]}"
