@@ -2,9 +2,9 @@
 // commands, with the message boxes and file dialogs answered in advance.
 #include "mainwin/Form1.h"
 #include "store/Module1.h"
+#include "support/Dialogs.h"
 #include "support/TestApp.h"
 #include "ui/ProgramEnd.h"
-#include "ui/Prompts.h"
 #include "ui/WrapCheckBox.h"
 
 #include <QAction>
@@ -18,21 +18,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-
-void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
-using Module1::RecordCount;
-using Module1::RecordTable;
-using ui::Answer;
-using ui::Prompts;
+using namespace Module1;
+using namespace ui;
 
 const QString NewQuestion = "新規|このファイルを保存しますか?|*Yes/No/Cancel";
 const QString OpenQuestion = "開く|このファイルを保存しますか?|*Yes/No/Cancel";
@@ -42,23 +33,11 @@ const QString DeleteQuestion = "削除|このファイルを消しますか?|*OK
 QByteArray bookBytes(int n)
 {
     QByteArray out;
-    for (int r = 0; r < n; ++r) {
-        for (int f = 0; f < Module1::FieldCount; ++f) {
-            out += (f == 0 ? QString("\"provider%1\"\r\n").arg(r) : QString("\"r%1f%2\"\r\n").arg(r).arg(f)).toLatin1();
-        }
+    for (int i = 0; i < n * FieldCount; ++i) {
+        const int r = i / FieldCount, f = i % FieldCount;
+        out += (f ? QString("\"r%1f%2\"\r\n").arg(r).arg(f) : QString("\"provider%1\"\r\n").arg(r)).toLatin1();
     }
     return out;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool blank(const Module1::Record& record)
-{
-    return std::ranges::all_of(record, &QString::isEmpty);
 }
 
 class MainWindow : public ::testing::Test
@@ -78,6 +57,12 @@ protected:
     QString path(const QString& name) const { return dir.filePath(name); }
     static QString info(const QString& text) { return "Keyfold|" + text + "|*OK"; }
     QString saved(const QString& name) const { return info(path(name) + "に保存しました"); }
+    static bool blank(const Record& record) { return std::ranges::all_of(record, &QString::isEmpty); }
+    QByteArray readFile(const QString& name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+    }
     void writeFile(const QString& name, const QByteArray& data) const
     {
         QFile file(path(name));
@@ -103,23 +88,28 @@ protected:
         const char* const sets[] = {"OK", "OK/Cancel", "Yes/No", "Yes/No/Cancel"};
         const char* const names[] = {"OK", "Cancel", "Yes", "No"};
         QStringList list;
-        for (const ui::MessageRequest& m : Prompts::takeMessages()) {
+        for (const MessageRequest& m : Prompts::takeMessages()) {
             const QString star = names[int(m.defaultAnswer)];
             list << m.title + "|" + m.text + "|" + QString(sets[int(m.buttons)]).replace(star, "*" + star);
         }
         return list;
     }
-    // The file dialogs shown since the last call: 'S' for a save dialog, 'O' for an open dialog.
-    static std::string dialogs()
+    // The file dialogs shown since the last call, each as "S:" for a save dialog or "O:" for an open dialog and
+    // the name of the file it offers. Each must carry its own title and the three file types, the first selected.
+    static QString dialogs()
     {
-        std::string kinds;
-        for (const ui::FileRequest& request : Prompts::takeFileRequests()) {
-            kinds += request.save ? 'S' : 'O';
+        QStringList list;
+        for (const FileRequest& request : Prompts::takeFileRequests()) {
+            EXPECT_EQ(request.title, request.save ? "ファイルを保存する" : "ファイルを開く");
+            EXPECT_EQ(request.nameFilters, QStringList({"Keyfoldファイル (*.kf1)", "Keyfold暗号付きファイル (*.kf2)",
+                                                        "CSVファイル (*.csv)"}));
+            EXPECT_EQ(request.filterIndex, 0);
+            list << (request.save ? "S:" : "O:") + QFileInfo(request.fileName).fileName();
         }
-        return kinds;
+        return list.join(' ');
     }
-    // The answer for a save dialog: none when nullptr, a cancel when empty, else the file of that name.
-    void queueSaveAs(const char* name) const
+    // The answer for the next file dialog: none when nullptr, a cancel when empty, else the file of that name.
+    void queueFile(const char* name) const
     {
         if (name) {
             *name ? Prompts::queueFileName(path(name)) : Prompts::queueFileCancel();
@@ -129,7 +119,7 @@ protected:
     // An emptied table holding fillBook(n), viewed at position p after a real move of the scroll bar.
     void showBook(int n, int p)
     {
-        Module1::clearWholeTable();
+        clearWholeTable();
         testsupport::fillBook(n);
         w->VScroll1->setMaximum(n);
         w->VScroll1->setValue(p == 0 ? n : 0);
@@ -145,15 +135,9 @@ protected:
     // Reads a file as Open does, without the dialog.
     void open(const QString& name)
     {
-        Module1::DataFileName = path(name);
+        DataFileName = path(name);
         w->DataOpen();
         w->DispdataOutPut();
-    }
-    void expectNewBook()
-    {
-        EXPECT_EQ(status(), "0/0@0 ------");
-        EXPECT_TRUE(blank(RecordTable[0]) && blank(RecordTable[1]) && w->Text1[0]->text().isEmpty());
-        EXPECT_EQ(Module1::DataFileName + " / " + w->windowTitle(), "新規 / 新規 - Keyfold");
     }
 
     QTemporaryDir dir;
@@ -161,15 +145,30 @@ protected:
     std::unique_ptr<Form1> w;
 };
 
-TEST_F(MainWindow, CommandStatesFollowThePositionAndBoxZero)
+TEST_F(MainWindow, TheScrollBarShowsEachRecordAsItMovesAndAddMovesBeforeEnablingSave)
 {
-    QTest::keyClicks(w->Text1[3], "0120");
-    EXPECT_EQ(status(), "0/0@0 -----R") << "only box 0 counts";
-    QTest::keyClicks(w->Text1[0], "name");
-    EXPECT_EQ(status(), "0/0@0 A----R");
-
     showBook(3, 0);
-    for (const int p : {1, 2, 3, 0, 1}) {
+    QStringList log;
+    QObject guard;
+    const auto note = [&](const QString& what) { log << what + " " + status(); };
+    for (int i = 0; i < 13; ++i) {
+        QObject::connect(w->Text1[i], &QLineEdit::textChanged, &guard,
+                         [&, i](const QString& text) { note(QString("text%1=%2").arg(i).arg(text)); });
+    }
+    QObject::connect(w->VScroll1, &QScrollBar::valueChanged, &guard, [&](int v) { note(QString("value=%1").arg(v)); });
+    QObject::connect(w->VScroll1, &QScrollBar::rangeChanged, &guard,
+                     [&](int, int m) { note(QString("max=%1").arg(m)); });
+
+    // The boxes change inside the move, each with the new position already in force.
+    w->VScroll1->setValue(1);
+    note("returned");
+    QStringList expected;
+    for (int i = 0; i < 13; ++i) {
+        expected << QString("text%1=%2 3/3@1 -OC--R").arg(i).arg(RecordTable[1][i]);
+    }
+    EXPECT_EQ(log, expected << "value=1 3/3@1 -OC--R"
+                            << "returned 3/3@1 -OC--R");
+    for (const int p : {2, 3, 0, 1}) {
         w->Text1[7]->setFocus();
         w->VScroll1->setValue(p);
         EXPECT_TRUE(showsSlot(p)) << p;
@@ -187,54 +186,26 @@ TEST_F(MainWindow, CommandStatesFollowThePositionAndBoxZero)
         EXPECT_TRUE(showsSlot(p)) << p;
     }
     w->VScroll1->setSliderDown(false);
+
+    // Add grows the range, moves to the new blank position (box 0 emptied disables Add) and only then enables Save.
     w->VScroll1->setValue(3);
-    QTest::keyClicks(w->Text1[0], "typed");
-    EXPECT_EQ(status(), "3/3@3 A----R");
-    w->Text1[0]->clear();
-    EXPECT_EQ(status(), "3/3@3 -----R");
-}
-
-TEST_F(MainWindow, BoxesChangeInsideSetValueAndAddMovesBeforeEnablingSave)
-{
-    showBook(2, 0);
-    QStringList log;
-    QObject guard;
-    const auto note = [&](const QString& what) { log << what + " " + status(); };
-    for (int i = 0; i < 13; ++i) {
-        QObject::connect(w->Text1[i], &QLineEdit::textChanged, &guard,
-                         [&, i](const QString& text) { note(QString("text%1=%2").arg(i).arg(text)); });
-    }
-    QObject::connect(w->VScroll1, &QScrollBar::valueChanged, &guard, [&](int v) { note(QString("value=%1").arg(v)); });
-    QObject::connect(w->VScroll1, &QScrollBar::rangeChanged, &guard,
-                     [&](int, int m) { note(QString("max=%1").arg(m)); });
-
-    w->VScroll1->setValue(1);
-    note("returned");
-    QStringList expected;
-    for (int i = 0; i < 13; ++i) {
-        expected << QString("text%1=%2 2/2@1 -OC--R").arg(i).arg(RecordTable[1][i]);
-    }
-    EXPECT_EQ(log, expected << "value=1 2/2@1 -OC--R"
-                            << "returned 2/2@1 -OC--R");
-
-    w->VScroll1->setValue(2);
     w->Text1[0]->setText("alpha");
     w->Text1[3]->setText("03");
     log.clear();
     w->Command4->click();
     note("returned");
-    EXPECT_EQ(log, QStringList({"max=3 3/3@2 A----R", "text0= 3/3@3 -----R", "text3= 3/3@3 -----R",
-                                "value=3 3/3@3 -----R", "returned 3/3@3 ---S-R"}));
+    EXPECT_EQ(log, QStringList({"max=4 4/4@3 A----R", "text0= 4/4@4 -----R", "text3= 4/4@4 -----R",
+                                "value=4 4/4@4 -----R", "returned 4/4@4 ---S-R"}));
 }
 
-TEST_F(MainWindow, EnterRunsAddOnlyWhileAddIsEnabled)
+TEST_F(MainWindow, EnterRunsAddOnlyWhileAddIsEnabledUpToTheThousandthRecord)
 {
     w->mnuChange->setEnabled(false);
     QTest::keyClicks(w->Text1[3], "0120");
     QTest::keyClick(w->Text1[3], Qt::Key_Return);
-    EXPECT_EQ(RecordCount, 0) << "no provider name, no record";
+    EXPECT_EQ(status(), "0/0@0 ------") << "only box 0 counts: no provider name, no record";
 
-    w->Text1[0]->setText("alpha");
+    QTest::keyClicks(w->Text1[0], "alpha");
     QTest::keyClick(w->Text1[3], Qt::Key_Return);
     EXPECT_EQ(status(), "1/1@1 ---S-R");
     EXPECT_EQ(RecordTable[0][0] + "|" + RecordTable[0][1] + "|" + RecordTable[0][3], "alpha||0120");
@@ -247,10 +218,32 @@ TEST_F(MainWindow, EnterRunsAddOnlyWhileAddIsEnabled)
     w->VScroll1->setValue(0); // at a record Add is disabled, and Enter adds no copy of it
     QTest::keyClick(w->Text1[0], Qt::Key_Return);
     EXPECT_EQ(status(), "2/2@0 -OCS-R");
+
+    showBook(999, 999);
+    w->Text1[0]->setText("last");
+    w->Command4->click();
+    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_EQ(RecordTable[999][0] + " " + status(), "last 1000/1000@1000 ---S-R");
+    w->Text1[0]->setText("one too many");
+    w->Command4->click();
+    EXPECT_EQ(shown(), QStringList({info("レコードは1000件までしか登録できません。")}));
+    EXPECT_TRUE(RecordCount == 1000 && blank(RecordTable[1000]));
 }
 
-TEST_F(MainWindow, FocusAndDoubleClickSelectTheWholeText)
+TEST_F(MainWindow, FixedLayoutAndFocusOrDoubleClickSelectingTheWholeText)
 {
+    for (int i = 0; i < 13; ++i) {
+        // No input method in the boxes for secrets.
+        EXPECT_EQ(w->Text1[i]->testAttribute(Qt::WA_InputMethodEnabled), i != 2 && i != 6 && i != 7 && i != 12) << i;
+    }
+    const QSize before = w->size();
+    w->resize(before + QSize(200, 100));
+    EXPECT_EQ(w->size(), before);
+    EXPECT_EQ(w->centralWidget()->size(), QSize(452, 420));
+    EXPECT_EQ(w->VScroll1->geometry(), QRect(328, 16, 17, 369));
+    EXPECT_EQ(w->Command4->geometry(), QRect(360, 48, 81, 25));
+    EXPECT_TRUE(w->Command4->isDefault());
+
     showBook(2, 0);
     w->Command7->setFocus();
     w->Text1[4]->setFocus();
@@ -272,20 +265,6 @@ TEST_F(MainWindow, FocusAndDoubleClickSelectTheWholeText)
     QTest::mouseClick(w->VScroll1, Qt::LeftButton, {}, QPoint(w->VScroll1->width() / 2, w->VScroll1->height() - 4));
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
     EXPECT_EQ(w->Text1[0]->selectedText(), "provider1");
-}
-
-TEST_F(MainWindow, FixedLayoutAt96DpiWithoutInputMethodForSecrets)
-{
-    for (int i = 0; i < 13; ++i) {
-        EXPECT_EQ(w->Text1[i]->testAttribute(Qt::WA_InputMethodEnabled), i != 2 && i != 6 && i != 7 && i != 12) << i;
-    }
-    const QSize before = w->size();
-    w->resize(before + QSize(200, 100));
-    EXPECT_EQ(w->size(), before);
-    EXPECT_EQ(w->centralWidget()->size(), QSize(452, 420));
-    EXPECT_EQ(w->VScroll1->geometry(), QRect(328, 16, 17, 369));
-    EXPECT_EQ(w->Command4->geometry(), QRect(360, 48, 81, 25));
-    EXPECT_TRUE(w->Command4->isDefault());
 }
 
 TEST_F(MainWindow, OverwriteStoresWithoutAskingAndClearAsksThenClosesTheGap)
@@ -319,19 +298,6 @@ TEST_F(MainWindow, OverwriteStoresWithoutAskingAndClearAsksThenClosesTheGap)
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
 }
 
-TEST_F(MainWindow, TheThousandthRecordIsTheLast)
-{
-    showBook(999, 999);
-    w->Text1[0]->setText("last");
-    w->Command4->click();
-    EXPECT_TRUE(shown().isEmpty());
-    EXPECT_EQ(RecordTable[999][0] + " " + status(), "last 1000/1000@1000 ---S-R");
-    w->Text1[0]->setText("one too many");
-    w->Command4->click();
-    EXPECT_EQ(shown(), QStringList({info("レコードは1000件までしか登録できません。")}));
-    EXPECT_TRUE(RecordCount == 1000 && blank(RecordTable[1000]));
-}
-
 TEST_F(MainWindow, DataOpenReadsABookOrLeavesAnEmptyOne)
 {
     // A name typed at position 0 of the empty book enabled Add; the read stays at 0, so it must drop Add itself.
@@ -349,15 +315,14 @@ TEST_F(MainWindow, DataOpenReadsABookOrLeavesAnEmptyOne)
     EXPECT_TRUE(shown().isEmpty() && blank(RecordTable[0]));
     EXPECT_EQ(status(), "0/0@0 ----DR");
 
-    const auto fail = [&](const char* name, const QByteArray& bytes, const QString& message, bool ticked) {
+    writeFile("short.kf1", bookBytes(2) + "\"one more\"\r\n");
+    writeFile("big.kf1", bookBytes(1001));
+    const auto fail = [&](const char* name, const QString& message, bool ticked) {
         SCOPED_TRACE(name);
         open("two.kf1");
         w->VScroll1->setValue(2);
         w->Text1[0]->setText("typed");
         w->Check1->setChecked(true);
-        if (!bytes.isNull()) {
-            writeFile(name, bytes);
-        }
         open(name);
         EXPECT_EQ(shown(), QStringList({info(message)}));
         EXPECT_EQ(w->Check1->isChecked(), ticked);
@@ -365,70 +330,51 @@ TEST_F(MainWindow, DataOpenReadsABookOrLeavesAnEmptyOne)
         EXPECT_TRUE(blank(RecordTable[0]) && blank(RecordTable[1]) && w->Text1[0]->text().isEmpty());
         EXPECT_EQ(w->windowTitle(), "新規 - Keyfold");
     };
-    fail("nowhere.kf1", {}, "Keyfold(" + path("nowhere.kf1") + ")\rファイルが見つかりません。", false);
-    fail("short.kf1", bookBytes(2) + "\"one more\"\r\n", "Keyfoldファイルにこれ以上データがありません。", true);
-    fail("big.kf1", bookBytes(1001), "レコードが1000件を超えているため、このファイルを開けません。", true);
+    fail("nowhere.kf1", "Keyfold(" + path("nowhere.kf1") + ")\rファイルが見つかりません。", false);
+    fail("short.kf1", "Keyfoldファイルにこれ以上データがありません。", true);
+    fail("big.kf1", "レコードが1000件を超えているため、このファイルを開けません。", true);
 }
 
-TEST_F(MainWindow, NewAsksOnlyAboutUnsavedChanges)
+TEST_F(MainWindow, NewAndOpenAskOnlyAboutUnsavedChangesAndDialogsOfferTheLastPath)
 {
     writeFile("two.kf1", bookBytes(2));
     Prompts::queueFileName(path("two.kf1"));
     w->Command7->click();
     w->VScroll1->setValue(1);
-    dialogs();
     w->mnuNew->trigger();
-    EXPECT_TRUE(shown().isEmpty() && dialogs().empty());
-    expectNewBook();
+    EXPECT_EQ(dialogs(), "O:");
+    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_EQ(status(), "0/0@0 ------");
+    EXPECT_TRUE(blank(RecordTable[0]) && blank(RecordTable[1]) && w->Text1[0]->text().isEmpty());
+    EXPECT_EQ(DataFileName + " / " + w->windowTitle(), "新規 / 新規 - Keyfold");
 
-    const auto answer = [&](Answer answer, const char* saveAs, bool emptied) {
-        SCOPED_TRACE(saveAs ? saveAs : "no dialog");
+    // Leaves an unsaved book by Open or New, answering the question and then the save and the open dialog.
+    const auto leave = [&](bool open, Answer answer, const char* saveAs, const char* openAs, const char* files,
+                           const char* states) {
+        SCOPED_TRACE(testing::Message() << (open ? "Open " : "New ") << files);
         unsaved(2);
         Prompts::queueAnswer(answer);
-        queueSaveAs(saveAs);
-        w->mnuNew->trigger();
-        EXPECT_EQ(dialogs(), saveAs ? "S" : "");
-        EXPECT_EQ(shown(), saveAs && *saveAs ? QStringList({NewQuestion, saved(saveAs)}) : QStringList({NewQuestion}));
-        if (emptied) {
-            expectNewBook();
-        }
-        EXPECT_EQ(status(), emptied ? "0/0@0 ------" : "2/2@2 ---S--");
+        queueFile(saveAs);
+        queueFile(openAs);
+        open ? w->Command7->click() : w->mnuNew->trigger();
+        EXPECT_EQ(dialogs(), files);
+        const QString question = open ? OpenQuestion : NewQuestion;
+        EXPECT_EQ(shown(), saveAs && *saveAs ? QStringList({question, saved(saveAs)}) : QStringList({question}));
+        EXPECT_EQ(status(), states);
     };
-    answer(Answer::Cancel, nullptr, false);
-    answer(Answer::Yes, "", false); // the save dialog cancelled
-    answer(Answer::Yes, "saved", true);
-    answer(Answer::No, nullptr, true);
-    EXPECT_EQ(readFile(path("saved")), bookBytes(2));
-}
+    leave(false, Answer::Cancel, nullptr, nullptr, "", "2/2@2 ---S--");
+    leave(false, Answer::Yes, "", nullptr, "S:two.kf1", "2/2@2 ---S--"); // after New the last path, never 新規
+    EXPECT_EQ(DataFileName, "新規") << "a cancelled dialog changes nothing";
+    leave(false, Answer::Yes, "saved", nullptr, "S:two.kf1", "0/0@0 ------");
+    leave(false, Answer::No, nullptr, nullptr, "", "0/0@0 ------");
+    leave(true, Answer::Cancel, nullptr, nullptr, "", "2/2@2 ---S--");
+    leave(true, Answer::Yes, "", nullptr, "S:saved", "2/2@2 ---S--");
+    leave(true, Answer::Yes, "one.kf1", "two.kf1", "S:saved O:one.kf1", "2/2@0 -OC-DR"); // nothing left to save
+    leave(true, Answer::No, nullptr, "", "O:two.kf1", "2/2@2 ---SDR");
+    leave(true, Answer::No, nullptr, "two.kf1", "O:two.kf1", "2/2@0 -OC-DR");
+    EXPECT_EQ(readFile("saved") + readFile("one.kf1"), bookBytes(2) + bookBytes(2));
 
-TEST_F(MainWindow, OpenAsksAboutUnsavedChangesAndLeavesNothingToSave)
-{
-    writeFile("two.kf1", bookBytes(2));
-    const auto answer = [&](Answer answer, const char* saveAs, const std::string& shownDialogs) {
-        SCOPED_TRACE(shownDialogs);
-        unsaved(1);
-        Prompts::queueAnswer(answer);
-        queueSaveAs(saveAs);
-        const bool opens = shownDialogs.ends_with('O');
-        if (opens) {
-            Prompts::queueFileName(path("two.kf1"));
-        }
-        w->Command7->click();
-        EXPECT_EQ(dialogs(), shownDialogs);
-        EXPECT_EQ(shown(),
-                  shownDialogs == "SO" ? QStringList({OpenQuestion, saved(saveAs)}) : QStringList({OpenQuestion}));
-        EXPECT_EQ(status(), opens ? "2/2@0 -OC-DR" : "1/1@1 ---S-R");
-    };
-    answer(Answer::Cancel, nullptr, "");
-    answer(Answer::Yes, "", "S");
-    answer(Answer::Yes, "one.kf1", "SO");
-    answer(Answer::No, nullptr, "O");
-    EXPECT_EQ(readFile(path("one.kf1")), bookBytes(1));
-
-    // A cancelled dialog changes nothing; a name that does not exist is reported, and the caption names it.
-    Prompts::queueFileCancel();
-    w->Command7->click();
-    EXPECT_EQ(w->windowTitle() + w->Text1[0]->text(), path("two.kf1") + " - Keyfoldprovider0");
+    // A name that does not exist is reported, and the caption names it.
     Prompts::queueFileName(path("typo.kf1"));
     w->mnuOpen->trigger();
     EXPECT_EQ(shown(), QStringList({info("Keyfold(" + path("typo.kf1") + ")\rファイルが見つかりません。")}));
@@ -436,54 +382,21 @@ TEST_F(MainWindow, OpenAsksAboutUnsavedChangesAndLeavesNothingToSave)
     EXPECT_EQ(status(), "0/0@0 ----D-");
 }
 
-TEST_F(MainWindow, DialogsOfferTheirTitleFiltersAndTheLastPath)
+TEST_F(MainWindow, SaveWritesWhateverNameWasChosenAndDeleteAsksThenKeepsTheBook)
 {
-    unsaved(1);
-    Prompts::queueFileName(path("first.kf1"));
-    w->Command1->click();
-    Prompts::queueFileName(path("first.kf1"));
-    w->Command7->click();
-    w->mnuNew->trigger();
-    unsaved(1);
-    Prompts::queueFileCancel();
-    w->mnuSave->trigger();
-
-    QStringList offered;
-    for (const ui::FileRequest& request : Prompts::takeFileRequests()) {
-        offered << request.title + "|" + QFileInfo(request.fileName).fileName();
-        EXPECT_EQ(request.nameFilters,
-                  QStringList({"Keyfoldファイル (*.kf1)", "Keyfold暗号付きファイル (*.kf2)", "CSVファイル (*.csv)"}));
-        EXPECT_EQ(request.filterIndex, 0);
-    }
-    // After New the last path chosen is offered, never 新規.
-    EXPECT_EQ(offered,
-              QStringList({"ファイルを保存する|", "ファイルを開く|first.kf1", "ファイルを保存する|first.kf1"}));
-    EXPECT_EQ(Module1::DataFileName, "新規") << "a cancelled dialog changes nothing";
-    EXPECT_EQ(status(), "1/1@1 ---S--");
-}
-
-TEST_F(MainWindow, SaveWritesWhateverNameWasChosenOrReportsWhyNot)
-{
+    // An existing file is replaced without a question; the name is kept as given; an empty book is an empty file.
     writeFile("old.kf1", "something else entirely\r\n");
-    unsaved(2);
-    Prompts::queueFileName(path("old.kf1"));
-    w->Command1->click();
-    EXPECT_EQ(shown(), QStringList({saved("old.kf1")})) << "no question before replacing";
-    EXPECT_EQ(readFile(path("old.kf1")), bookBytes(2));
-    EXPECT_EQ(status(), "2/2@2 ----DR");
-    EXPECT_EQ(w->windowTitle(), path("old.kf1") + " - Keyfold");
-    for (const char* name : {"book", "book.csv", "book.kf2"}) {
+    for (const auto& [name, n] :
+         {std::pair{"old.kf1", 2}, {"book", 2}, {"book.csv", 1}, {"book.kf2", 1}, {"empty.kf1", 0}}) {
+        unsaved(n);
         Prompts::queueFileName(path(name));
-        w->Command1_Click();
-        EXPECT_EQ(readFile(path(name)), bookBytes(2)) << name;
+        w->Command1->click();
+        EXPECT_EQ(shown(), QStringList({saved(name)})) << name;
+        EXPECT_EQ(readFile(name), bookBytes(n)) << name;
+        EXPECT_EQ(status() + " " + w->windowTitle(), QString("%1/%1@%1 ----DR ").arg(n) + path(name) + " - Keyfold");
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"book", "book.csv", "book.kf2", "old.kf1"}));
-    EXPECT_EQ(shown().size(), 3);
-    unsaved(0);
-    Prompts::queueFileName(path("empty.kf1"));
-    w->Command1->click();
-    EXPECT_EQ(readFile(path("empty.kf1")), QByteArray(""));
-    EXPECT_EQ(shown(), QStringList({saved("empty.kf1")}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              QStringList({"book", "book.csv", "book.kf2", "empty.kf1", "old.kf1"}));
 
     // A folder that is missing, or a file where a folder should be: reported, and the book keeps its changes.
     unsaved(1);
@@ -493,18 +406,13 @@ TEST_F(MainWindow, SaveWritesWhateverNameWasChosenOrReportsWhyNot)
         EXPECT_EQ(shown(), QStringList({info("パスが見つかりません。")})) << target;
         EXPECT_EQ(status(), "1/1@1 ---SDR") << target;
     }
-    EXPECT_EQ(readFile(path("old.kf1")), bookBytes(2));
-    EXPECT_FALSE(QFile::exists(path("missing")));
+    EXPECT_TRUE(readFile("old.kf1") == bookBytes(2) && !QFile::exists(path("missing")));
     Prompts::queueAnswer(Answer::Yes);
     Prompts::queueFileName(path("missing/book.kf1"));
     w->mnuNew->trigger();
     EXPECT_EQ(shown(), QStringList({NewQuestion, info("パスが見つかりません。")}));
     EXPECT_EQ(status(), "1/1@1 ---SDR") << "New stops at its failed save";
-}
 
-TEST_F(MainWindow, DeleteAsksAndKeepsTheBook)
-{
-    unsaved(2);
     Prompts::queueFileName(path("book.kf1"));
     QTest::mouseClick(w->Command1, Qt::LeftButton);
     // The focus of the Save button that the save disabled must not pass to Delete: a stray Enter goes to the
@@ -522,10 +430,10 @@ TEST_F(MainWindow, DeleteAsksAndKeepsTheBook)
     QTest::mouseClick(w->Command2, Qt::LeftButton);
     EXPECT_EQ(shown(), QStringList({DeleteQuestion}));
     EXPECT_TRUE(!QFile::exists(path("book.kf1")) && w->Text1[0]->text().isEmpty() && w->Text1[12]->text().isEmpty());
-    EXPECT_EQ(status(), "2/2@0 -OCS-R");
+    EXPECT_EQ(status(), "1/1@0 -OCS-R");
     EXPECT_EQ(RecordTable[0][0] + " in " + w->windowTitle(), "provider0 in " + path("book.kf1") + " - Keyfold");
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w.get(), Qt::Key_Return);
-    EXPECT_FALSE(ui::ProgramEnd::ended()) << "nor Delete's focus to Exit";
+    EXPECT_FALSE(ProgramEnd::ended()) << "nor Delete's focus to Exit";
 
     // The file is gone now: another delete reports it and changes nothing else.
     setEnabledPair(w->Command2, w->mnuDel, true);
@@ -533,7 +441,7 @@ TEST_F(MainWindow, DeleteAsksAndKeepsTheBook)
     Prompts::queueAnswer(Answer::Ok);
     w->mnuDel->trigger();
     EXPECT_EQ(shown(), QStringList({DeleteQuestion, info("ファイルが見つかりません。")}));
-    EXPECT_EQ(w->Text1[0]->text() + " " + status(), "kept 2/2@0 -OCSDR");
+    EXPECT_EQ(w->Text1[0]->text() + " " + status(), "kept 1/1@0 -OCSDR");
 }
 
 } // namespace
