@@ -33,8 +33,7 @@ QByteArray numberedBook(int n)
 {
     QByteArray out;
     for (int i = 0; i < n * Module1::FieldCount; ++i) {
-        out += "\"r" + QByteArray::number(i / Module1::FieldCount) + "f" + QByteArray::number(i % Module1::FieldCount) +
-               "\"\r\n";
+        out += QString("\"r%1f%2\"\r\n").arg(i / Module1::FieldCount).arg(i % Module1::FieldCount).toLatin1();
     }
     return out;
 }
@@ -51,26 +50,22 @@ unsigned modeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0xFFFF;
 }
 
+// Bad bytes read as "?" are the business of the file-opening tests; here, what is written and read back.
 TEST(Cp932, JapaneseRoundTripsAndWhatItCannotHoldIsOneQuestionMarkEach)
 {
     const QString japanese = "漢字ｶﾀｶﾅかなＡ＝a";
     const QByteArray japaneseBytes =
         QByteArray::fromHex("8abf8e9a b6c0b6c5 82a982c8 82608181 61"); // no byte order mark
+    EXPECT_EQ(fromCp932(japaneseBytes), japanese);
     // A surrogate pair is one character, and so is a lone surrogate; the wave dash goes one way onto the full-width
     // tilde's code.
     const QString loneSurrogates = QChar(0xD800) + QString("z") + QChar(0xDC00);
     const std::pair<QString, QByteArray> written[] = {
-        {japanese, japaneseBytes}, {"a€b", "a?b"}, {"x😀y😀", "x?y?"}, {loneSurrogates, "?z?"}, {"\u301C", "\x81\x60"}};
+        {japanese, japaneseBytes}, {"x😀y😀", "x?y?"}, {loneSurrogates, "?z?"}, {"\u301C", "\x81\x60"}};
     for (const auto& [text, bytes] : written) {
         EXPECT_EQ(toCp932(text), bytes) << text.toStdString();
     }
-    // A bad byte is one "?", also as a lead byte cut off at the end, and a bad trail byte is not swallowed.
-    const std::pair<QByteArray, QString> read[] = {{japaneseBytes, japanese}, {"\x81\x60", QString(QChar(0xFF5E))},
-                                                   {"\x80\x61\xa0", "?a?"},   {"\xfd\xfe\xff", "???"},
-                                                   {"\x81\x20\x62", "? b"},   {"ab\x82", "ab?"}};
-    for (const auto& [bytes, text] : read) {
-        EXPECT_EQ(fromCp932(bytes), text) << bytes.toHex().constData();
-    }
+    EXPECT_EQ(fromCp932("\x81\x60"), QString(QChar(0xFF5E)));
     // For every one- and two-byte sequence: what is read is written back so that it reads the same again.
     for (int i = 0; i < 256 * 257; ++i) {
         const QByteArray raw = QByteArray(1, char(i / 257)) + QByteArray(i % 257 ? 1 : 0, char(i % 257 - 1));
@@ -79,32 +74,20 @@ TEST(Cp932, JapaneseRoundTripsAndWhatItCannotHoldIsOneQuestionMarkEach)
     }
 }
 
-TEST(ParseBook, QuotedFields)
-{
-    const QByteArray data = "\"ab\"cd\"ef\r\n"      // text after the closing quote is dropped up to the line end
-                            "\"x,y\"\r\n"           // a comma inside quotes belongs to the field
-                            "  \t\"  pad  \"  \r\n" // blanks outside quotes go, inside they stay
-                            "\"two\r\nlines\"\r\n"  // a quoted field may span line ends
-                            "\"\"\r\n";
-    const Parsed p(data + QByteArray("\"\"\r\n").repeated(7) + "\"unclosed,\r\nto the end");
-    ASSERT_EQ(p.result.error, FileError::None);
-    ASSERT_EQ(p.result.recordCount, 1);
-    const QStringList cells = {"ab", "x,y", "  pad  ", "two\r\nlines",           "", "", "", "", "",
-                               "",   "",    "",        "unclosed,\r\nto the end"};
-    for (int f = 0; f < Module1::FieldCount; ++f) {
-        EXPECT_EQ(p.cell(0, f), cells[f]) << f;
-    }
-}
-
-TEST(ParseBook, UnquotedCommaSeparatedLinesWithAnyLineEnd)
+TEST(ParseBook, UnquotedCommaSeparatedLinesWithAnyLineEndAndQuotedFields)
 {
     const Parsed p(QByteArray("  a b  ,\t\"q\",x\"y,,4,5,6,7,8,9,10,11,last  \r\n"
                               "B,1,2,3,4,5,6,7,8,9,10,11,12\r"
                               "C,1,2,3,4,5,6,7,8,9,10,11,12\n"
                               "\n\n\n\n\n\n\n\n\n\n\n\n\n") +
-                   toCp932("ｱｲ,漢字,2,3,4,5,6,7,8,9,10,11,12"));
+                   toCp932("ｱｲ,漢字,2,3,4,5,6,7,8,9,10,11,12\r\n") +
+                   "\"ab\"cd\"ef\r\n"      // text after the closing quote is dropped up to the line end
+                   "\"x,y\"\r\n"           // a comma inside quotes belongs to the field
+                   "  \t\"  pad  \"  \r\n" // blanks outside quotes go, inside they stay
+                   "\"two\r\nlines\"\r\n"  // a quoted field may span line ends
+                   + QByteArray("\"\"\r\n").repeated(8) + "\"unclosed,\r\nto the end");
     ASSERT_EQ(p.result.error, FileError::None);
-    ASSERT_EQ(p.result.recordCount, 5);
+    ASSERT_EQ(p.result.recordCount, 6);
     const std::tuple<int, int, QString> cells[] = {
         {0, 0, "a b"}, {0, 1, "q"}, {0, 2, "x\"y"}, {0, 3, ""},   {0, 12, "last"}, {1, 0, "B"},
         {2, 12, "12"}, {3, 0, ""},  {3, 12, ""},    {4, 0, "ｱｲ"}, {4, 1, "漢字"},  {4, 12, "12"},
@@ -112,21 +95,20 @@ TEST(ParseBook, UnquotedCommaSeparatedLinesWithAnyLineEnd)
     for (const auto& [record, field, text] : cells) {
         EXPECT_EQ(p.cell(record, field), text) << record << "/" << field;
     }
+    EXPECT_EQ(QStringList((*p.table)[5].begin(), (*p.table)[5].end()).join('|'),
+              "ab|x,y|  pad  |two\r\nlines|||||||||unclosed,\r\nto the end");
 }
 
 TEST(ParseBook, EndOfFileIsTestedBeforeEachRecordAndAThousandRecordsAtMost)
 {
+    // A thousand records, endless lines and quotes, and the program's error texts are the file-opening tests' part.
     const std::tuple<QByteArray, int, int> cases[] = {
-        {"", FileError::None, 0},
         {QByteArray("\"x\"\r\n").repeated(27), FileError::InputPastEndOfFile, 2},
         {numberedBook(1) + "\r\n", FileError::InputPastEndOfFile, 1},
         {numberedBook(1) + "x", FileError::InputPastEndOfFile, 1},
         {numberedBook(1) + "  ", FileError::InputPastEndOfFile, 1},
-        {numberedBook(1000), FileError::None, 1000},
         {numberedBook(1000) + "\"\"\r\n", FileError::TooManyRecords, 1000},
-        // A quadratic scan would make these run for hours and trip the test's time-out.
-        {QByteArray(32 << 20, 'a'), FileError::InputPastEndOfFile, 0},
-        {"\"" + QByteArray(32 << 20, 'a'), FileError::InputPastEndOfFile, 0},
+        // A quadratic scan would make this run for hours and trip the test's time-out.
         {QByteArray(32 << 20, ' '), FileError::InputPastEndOfFile, 0},
     };
     for (const auto& [data, error, count] : cases) {
@@ -134,7 +116,6 @@ TEST(ParseBook, EndOfFileIsTestedBeforeEachRecordAndAThousandRecordsAtMost)
         EXPECT_EQ(p.result.error, error) << data.left(40).constData();
         EXPECT_EQ(p.result.recordCount, count) << data.left(40).constData();
     }
-    EXPECT_EQ(Parsed(numberedBook(1000)).cell(999, 12), "r999f12");
 }
 
 TEST(FormatBook, ExactBytesAndTheSameBytesAndCellsAgain)
@@ -146,7 +127,6 @@ TEST(FormatBook, ExactBytesAndTheSameBytesAndCellsAgain)
     (*table)[1][0] = "not written";
     EXPECT_EQ(formatBook(*table, 1),
               "\"a\"b\"\r\n\"\x8a\xbf?\"\r\n" + QByteArray("\"\"\r\n").repeated(10) + "\"end\"\r\n");
-    EXPECT_EQ(formatBook(*table, 0), QByteArray());
 
     QByteArray original = numberedBook(2);
     original.replace("\"r1f3\"", toCp932("\"ｶﾅ 漢字 \t\""));
@@ -173,32 +153,26 @@ protected:
     std::unique_ptr<Module1::Table> table = std::make_unique<Module1::Table>();
 };
 
-TEST_F(BookFile, ANewFileIsForItsOwnerAnOldOneKeepsItsPermissionsAndARefusedOneIsLeftAsItWas)
+// Missing folders, files where folders should be, missing files and the save of a book to them are the main window's
+// tests; here, what only this layer shows.
+TEST_F(BookFile, ANewFileIsForItsOwnerAnOldOneKeepsItsPermissionsAndAFolderIsLeftAsItWas)
 {
     (*table)[0][0] = "ユーザー";
     (*table)[0][12] = "ﾒﾓ";
-    ASSERT_EQ(writeBookFile(path("book.dat"), *table, 1), FileError::None);
-    EXPECT_EQ(modeOf(path("book.dat")), 0600u);
-    EXPECT_EQ(readAll(path("book.dat")), formatBook(*table, 1));
-    auto back = std::make_unique<Module1::Table>();
-    const ReadResult result = readBookFile(path("book.dat"), *back);
-    EXPECT_TRUE(result.error == FileError::None && result.recordCount == 1 && (*back)[0] == (*table)[0]);
-
     writeRaw("shared.dat", "old");
     ASSERT_EQ(::chmod(QFile::encodeName(path("shared.dat")).constData(), 0644), 0);
-    ASSERT_EQ(writeBookFile(path("shared.dat"), *table, 1), FileError::None);
-    EXPECT_EQ(modeOf(path("shared.dat")), 0644u);
-    EXPECT_EQ(readAll(path("shared.dat")), formatBook(*table, 1));
+    for (const auto& [name, mode] : {std::pair{"book.dat", 0600u}, {"shared.dat", 0644u}}) {
+        ASSERT_EQ(writeBookFile(path(name), *table, 1), FileError::None);
+        EXPECT_EQ(modeOf(path(name)), mode) << name;
+        EXPECT_EQ(readAll(path(name)), formatBook(*table, 1)) << name;
+    }
 
-    writeRaw("plain", "keep me");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
-    EXPECT_EQ(writeBookFile(path("missing/book.dat"), *table, 1), FileError::PathNotFound);
-    EXPECT_EQ(writeBookFile(path("plain/book.dat"), *table, 1), FileError::PathNotFound);
     EXPECT_EQ(writeBookFile(path("folder"), *table, 1), FileError::PathFileAccessError);
-    EXPECT_EQ(readAll(path("plain")), "keep me");
-    EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+    EXPECT_EQ(deleteBookFile(path("folder")), FileError::PathFileAccessError);
+    EXPECT_EQ(readBookFile(path("no/nothing.dat"), *table).error, FileError::PathNotFound);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-              QStringList({"book.dat", "folder", "plain", "shared.dat"}))
+              QStringList({"book.dat", "folder", "shared.dat"}))
         << "nothing left behind";
 }
 
@@ -227,21 +201,6 @@ TEST_F(BookFile, AFullDiskIsReportedAndLeavesTheOldFile)
         GTEST_SKIP() << "no permission to mount a small file system here";
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == FileError::DiskFull) << status;
-}
-
-TEST_F(BookFile, ReadAndDeleteErrorsAndTheirTexts)
-{
-    writeRaw("long.dat", numberedBook(1001));
-    EXPECT_EQ(readBookFile(path("nothing.dat"), *table).error, FileError::FileNotFound);
-    EXPECT_EQ(readBookFile(path("no/nothing.dat"), *table).error, FileError::PathNotFound);
-    EXPECT_EQ(readBookFile(dir.path(), *table).error, FileError::PathFileAccessError);
-    EXPECT_EQ(readBookFile(path("long.dat"), *table).error, FileError::TooManyRecords);
-    EXPECT_EQ(deleteBookFile(path("nothing.dat")), FileError::FileNotFound);
-    EXPECT_EQ(deleteBookFile(dir.path()), FileError::PathFileAccessError);
-    EXPECT_EQ(deleteBookFile(path("long.dat")), FileError::None);
-    EXPECT_FALSE(QFileInfo::exists(path("long.dat")));
-    EXPECT_EQ(errorDescription(FileError::FileNotFound), "ファイルが見つかりません。");
-    EXPECT_EQ(errorDescription(FileError::InputPastEndOfFile), "ファイルにこれ以上データがありません。");
 }
 
 } // namespace
