@@ -5,6 +5,7 @@
 #include "ui/Fonts.h"
 #include "ui/FormBuilder.h"
 #include "ui/Twips.h"
+#include "ui/Windows.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -47,9 +48,8 @@ QList<Control> controlTable()
 } // namespace
 
 frmAbout::frmAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
-      m_registry(&about::platformRegistry()), m_starter(&about::platformStarter())
+    : QDialog(parent, Qt::Dialog | ui::FixedFrame), m_registry(&about::platformRegistry()),
+      m_starter(&about::platformStarter())
 {
     loadPictures();
     setObjectName(QStringLiteral("frmAbout"));
@@ -112,9 +112,7 @@ void frmAbout::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (QWidget* owner = parentWidget()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(owner->window()->frameGeometry().center());
-        move(frame.topLeft());
+        ui::centreOver(this, owner->window()->frameGeometry());
     }
 }
 

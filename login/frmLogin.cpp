@@ -5,6 +5,7 @@
 #include "ui/ProgramEnd.h"
 #include "ui/Prompts.h"
 #include "ui/Twips.h"
+#include "ui/Windows.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -14,9 +15,7 @@
 using ui::Control;
 using ui::Kind;
 
-frmLogin::frmLogin(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint)
+frmLogin::frmLogin(QWidget* parent) : QDialog(parent, Qt::Dialog | ui::FixedFrame)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("マスターキーの入力"));

@@ -4,6 +4,7 @@
 #include "mainwin/Form1.h"
 #include "ui/FormBuilder.h"
 #include "ui/Twips.h"
+#include "ui/Windows.h"
 #include "ui/WrapCheckBox.h"
 
 #include <QGroupBox>
@@ -13,10 +14,7 @@
 using ui::Control;
 using ui::Kind;
 
-frmOption::frmOption(Form1& main)
-    : QDialog(&main, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint),
-      m_main(main)
+frmOption::frmOption(Form1& main) : QDialog(&main, Qt::Tool | ui::FixedFrame), m_main(main)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("オプション"));
@@ -64,9 +62,7 @@ void frmOption::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Centred on the main window; the first showing starts on Cancel, the first place in the tab order.
-    QRect frame = frameGeometry();
-    frame.moveCenter(m_main.frameGeometry().center());
-    move(frame.topLeft());
+    ui::centreOver(this, m_main.frameGeometry());
     if (!m_shownBefore) {
         m_shownBefore = true;
         Command4->setFocus();

@@ -4,6 +4,7 @@
 #include "ui/Fonts.h"
 #include "ui/FormBuilder.h"
 #include "ui/Twips.h"
+#include "ui/Windows.h"
 #include "ui/WrapCheckBox.h"
 
 #include <QAction>
@@ -201,8 +202,6 @@ void Form1::centreOnScreen()
 {
     adjustSize();
     if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        ui::centreOver(this, screen->availableGeometry());
     }
 }

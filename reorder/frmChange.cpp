@@ -4,6 +4,7 @@
 #include "ui/Fonts.h"
 #include "ui/FormBuilder.h"
 #include "ui/Twips.h"
+#include "ui/Windows.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -42,10 +43,7 @@ QList<Control> controlTable()
 
 } // namespace
 
-frmChange::frmChange(Form1& main)
-    : QDialog(&main, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint),
-      m_main(main)
+frmChange::frmChange(Form1& main) : QDialog(&main, Qt::Tool | ui::FixedFrame), m_main(main)
 {
     setObjectName(QStringLiteral("frmChange"));
     setWindowTitle(QStringLiteral("レコードの並び替え"));
@@ -107,9 +105,7 @@ void frmChange::Form_Load()
 void frmChange::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    QRect frame = frameGeometry();
-    frame.moveCenter(m_main.frameGeometry().center());
-    move(frame.topLeft());
+    ui::centreOver(this, m_main.frameGeometry());
 }
 
 void frmChange::showSelection()
