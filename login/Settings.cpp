@@ -1,10 +1,17 @@
 #include "login/Settings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSettings>
 
+#include <cerrno>
 #include <cfenv>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace login {
 namespace {
@@ -14,6 +21,26 @@ const QString Group = QStringLiteral("load/");
 QSettings store()
 {
     return QSettings(QStringLiteral("Keyfold"), QStringLiteral("Keyfold"));
+}
+
+// The settings name the book of passwords, so the file and its folder are the user's alone, like the books. They
+// are made so before QSettings writes (its save keeps an existing file's permissions), and made so again should an
+// earlier version have left them readable by others.
+void makePrivate(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    const QByteArray folder = QFile::encodeName(file.absolutePath());
+    QDir().mkpath(QFileInfo(file.absolutePath()).absolutePath());
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST) {
+        return; // QSettings will fail the same way; settings are best effort
+    }
+    ::chmod(folder.constData(), 0700);
+    const QByteArray native = QFile::encodeName(file.absoluteFilePath());
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -26,6 +53,7 @@ QString readSetting(const QString& key)
 void writeSetting(const QString& key, const QString& value)
 {
     QSettings settings = store();
+    makePrivate(settings.fileName());
     settings.setValue(Group + key, value);
     settings.sync();
 }

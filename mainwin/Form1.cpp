@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <limits>
+
 namespace {
 
 // Set on an edit box while the focus is away at a menu, a message box or another window.
@@ -44,6 +46,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     connectHandlers();
+    watchSessionEnd();
     // Fixed single border: the window keeps the size of its design and cannot be maximised.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -62,6 +65,7 @@ Form1::~Form1()
 void Form1::connectHandlers()
 {
     for (int i = 0; i < static_cast<int>(Text1.size()); ++i) {
+        Text1[i]->setMaxLength(std::numeric_limits<int>::max()); // a field has no length limit of its own
         connect(Text1[i], &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
         Text1[i]->installEventFilter(this);
     }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "store/DataFile.h"
 #include "ui/CommonDialog.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <array>
+#include <optional>
 
 class QAction;
 class QGroupBox;
@@ -99,8 +101,20 @@ public:
     void mnuSave_Click() { Command1_Click(); }
     void mnuDel_Click() { Command2_Click(); }
     void DataOpen();
-    int DataSave(); // 0, or the number of the error that stopped the save (nothing then changed on screen)
+    // 0, or the number of the error that stopped the save, or SaveDeclined; nothing then changed on screen. A quiet
+    // save shows no window: no message, and no question about a file that another program changed (it declines).
+    int DataSave(bool quiet = false);
     void DataKill();
+    static constexpr int SaveDeclined = -1; // the file was changed by another program and is not written over
+
+    // Ending without the window (SIGTERM, SIGHUP, SIGINT): saves where the auto-save option allows, else puts
+    // unsaved changes into a rescue copy, stores the settings as a normal exit does and ends the program. During
+    // the master-key dialog it ends the program and writes nothing.
+    void endWithoutWindow();
+    // The session is ending (the session manager's commit-data request). With interaction allowed the user is asked
+    // as at exit; otherwise the book is saved or rescued as by endWithoutWindow(). The program goes on running
+    // either way. Returns true when the user cancelled, which cancels the logout.
+    bool commitSession(bool interactionAllowed);
 
     // Dialogs.
     void mnuOption_Click();
@@ -132,7 +146,26 @@ private:
     bool saveThroughDialog();                         // Save's steps; false when cancelled or failed
     bool saveBeforeLeavingBook(const QString& title); // the question before New or Open; false to stop
     bool saveAtExit();
+    // The exit's question about unsaved changes, and the save it leads to; false when the user stays.
+    bool settleUnsavedChanges();
+    // Saves under the name chosen in the save dialog; a save that fails keeps the name the book had before.
+    bool saveUnderChosenName();
+    void storeExitSettings();
+    void watchSessionEnd();
+    void reportUnstorableCells();
+    // The book's unsaved changes, without a window: to its file when auto-save allows it, else to a rescue copy.
+    void saveOrRescueQuietly();
+    // Add and Overwrite store only what a book file gives back: false when a box holds what it cannot.
+    bool boxesCanBeStored(const QString& title);
 
+    // What this program last read from or wrote to the book's file, to notice another program's writes to it.
+    store::FileStamp m_bookFile;
+    // The book's file failed to read: it is not written without the user choosing it again in the save dialog.
+    bool m_bookFileUnreadable = false;
+    bool m_running = false; // the start-up is over and the window is in use
+    // The book as it stood when the user chose, at the end of a session, not to save it; the exit that follows does
+    // not ask again while it is unchanged.
+    std::optional<QByteArray> m_bookLeftUnsaved;
     QPointer<frmOption> m_option;
     QPointer<frmLogin> m_login;
     QPointer<frmAbout> m_about;

@@ -1,6 +1,7 @@
 // Moving the book between the record table and its data file.
 #include "mainwin/Form1.h"
 
+#include "mainwin/FieldNames.h"
 #include "store/DataFile.h"
 #include "store/FileErrors.h"
 #include "store/Module1.h"
@@ -11,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <algorithm>
 
 using namespace Module1;
 using ui::Prompts;
@@ -32,11 +35,23 @@ void Form1::DataOpen()
         if (RecordCount > 0) {
             mnuChange->setEnabled(true); // a book just read can be reordered
         }
+        m_bookFile = read.stamp;
+        m_bookFileUnreadable = false;
+        if (read.utf8) {
+            reportUnstorableCells();
+        }
         return;
     }
 
-    // A failed read leaves an empty book, never half of one that a later save would write out.
+    // A failed read leaves an empty book, never half of one that a later save would write out. Nor is the empty book
+    // written over a file that exists but did not read: it has no file to save to until the user picks one. A file
+    // that is not there simply becomes the new book's file.
     clearWholeTable();
+    m_bookFile = {};
+    m_bookFileUnreadable = read.error != store::FileError::FileNotFound;
+    if (m_bookFileUnreadable) {
+        setEnabledPair(Command2, mnuDel, false);
+    }
     const QString description = store::errorDescription(read.error);
     if (read.error == store::FileError::FileNotFound) {
         Prompts::message(QStringLiteral("Keyfold(") + DataFileName + QStringLiteral(")\r") + description);
@@ -53,17 +68,50 @@ void Form1::DataOpen()
     mnuChange->setEnabled(false);
 }
 
-int Form1::DataSave()
+int Form1::DataSave(bool quiet)
 {
-    const int error = store::writeBookFile(DataFileName, RecordTable, RecordCount);
+    // Another Keyfold, or any other program, may have written the book's file since this one read or wrote it.
+    if (store::samePath(DataFileName, m_bookFile.path) && store::checkFile(m_bookFile) == store::FileChange::Changed) {
+        if (quiet ||
+            Prompts::message(QStringLiteral("このファイルは他のプログラムによって変更されています。上書きしますか?"),
+                             QString(), ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes) {
+            return SaveDeclined;
+        }
+    }
+    store::FileStamp written;
+    const int error = store::writeBookFile(DataFileName, RecordTable, RecordCount, &written);
     if (error != store::FileError::None) {
         return error;
     }
-    Prompts::message(DataFileName + QStringLiteral("に保存しました"));
+    m_bookFile = written;
+    m_bookFileUnreadable = false;
+    if (!quiet) {
+        Prompts::message(DataFileName + QStringLiteral("に保存しました"));
+    }
     setEnabledPair(Command2, mnuDel, true);
     setEnabledPair(Command1, mnuSave, false);
     setCaption(DataFileName);
     return 0;
+}
+
+void Form1::reportUnstorableCells()
+{
+    // A spreadsheet's UTF-8 file may hold characters that the book's own format cannot; say which before any save
+    // turns them into "?".
+    constexpr int Shown = 5;
+    const QList<store::UnstorableCell> cells = store::unstorableCells(RecordTable, RecordCount, Shown + 1);
+    if (cells.isEmpty()) {
+        return;
+    }
+    QString text = QStringLiteral("このファイルには、保存すると「?」に置き換わる文字があります。");
+    for (const store::UnstorableCell& cell : cells.first(std::min<qsizetype>(cells.size(), Shown))) {
+        text +=
+            QStringLiteral("\nレコード %1「%2」: %3").arg(cell.record + 1).arg(fieldName(cell.field), cell.characters);
+    }
+    if (cells.size() > Shown) {
+        text += QStringLiteral("\n…");
+    }
+    Prompts::message(text);
 }
 
 void Form1::DataKill()

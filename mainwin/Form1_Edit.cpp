@@ -1,6 +1,9 @@
 // Add, Overwrite and Clear: the record commands, working on the table from the thirteen boxes.
 #include "mainwin/Form1.h"
 
+#include "mainwin/FieldNames.h"
+#include "store/Cp932.h"
+#include "store/DataFile.h"
 #include "store/Module1.h"
 #include "ui/Prompts.h"
 
@@ -12,11 +15,53 @@
 using namespace Module1;
 using ui::Prompts;
 
+bool Form1::boxesCanBeStored(const QString& title)
+{
+    // A book file ends a field at a quote followed by blanks and a comma or a line end: such text would come back
+    // cut, and shift every later field.
+    for (int i = 0; i <= LastField; ++i) {
+        const QString cut = store::quoteThatEndsAField(Text1[i]->text());
+        if (!cut.isEmpty()) {
+            Prompts::message(QStringLiteral("「%1」の「%2」はファイルに正しく保存できないため、登録できません。")
+                                 .arg(fieldName(i), cut),
+                             title);
+            Text1[i]->setFocus();
+            return false;
+        }
+    }
+    // What code page 932 has no code for comes back from the file as "?": the user decides, and the book then holds
+    // exactly what a reopened file will show.
+    for (int i = 0; i <= LastField; ++i) {
+        const QString missing = store::cp932Unrepresentable(Text1[i]->text());
+        if (missing.isEmpty()) {
+            continue;
+        }
+        if (Prompts::message(QStringLiteral("「%1」の文字「%2」はファイルに保存できません。"
+                                            "「?」に置き換えて登録しますか?")
+                                 .arg(fieldName(i), missing),
+                             title, ui::Buttons::OkCancel, ui::Answer::Cancel) != ui::Answer::Ok) {
+            Text1[i]->setFocus();
+            return false;
+        }
+        for (int j = i; j <= LastField; ++j) {
+            const QString text = Text1[j]->text();
+            if (!store::cp932Unrepresentable(text).isEmpty()) {
+                Text1[j]->setText(store::fromCp932(store::toCp932(text)));
+            }
+        }
+        break;
+    }
+    return true;
+}
+
 void Form1::Command4_Click()
 {
     // The blank position needs a slot of its own, so slot 1000 never takes a record.
     if (RecordCount >= MaxRecords) {
         Prompts::message(QStringLiteral("レコードは1000件までしか登録できません。"));
+        return;
+    }
+    if (!boxesCanBeStored(QStringLiteral("追加"))) {
         return;
     }
     for (int i = 0; i <= LastField; ++i) {
@@ -35,6 +80,9 @@ void Form1::Command4_Click()
 
 void Form1::Command6_Click()
 {
+    if (!boxesCanBeStored(QStringLiteral("上書"))) {
+        return;
+    }
     const int position = VScroll1->value();
     for (int i = 0; i <= LastField; ++i) {
         RecordTable[position][i] = Text1[i]->text();

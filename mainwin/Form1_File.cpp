@@ -24,14 +24,28 @@ bool Form1::saveThroughDialog()
     if (!CommonDialog1.ShowSave()) {
         return false; // a cancelled dialog changes nothing and says nothing
     }
-    DataFileName = CommonDialog1.FileName;
-    if (const int error = DataSave(); error != store::FileError::None) {
-        // Save stays enabled; the old file is untouched because the write replaces it only when complete.
-        Prompts::message(store::errorDescription(error));
+    if (!saveUnderChosenName()) {
         return false;
     }
     setCaption(DataFileName);
     return true;
+}
+
+bool Form1::saveUnderChosenName()
+{
+    const QString previous = DataFileName;
+    DataFileName = CommonDialog1.FileName;
+    const int error = DataSave();
+    if (error == store::FileError::None) {
+        return true;
+    }
+    // Save stays enabled, and the old file is untouched because the write replaces it only when complete. The book
+    // keeps the name it had: the caption, Delete and the save at exit all still mean the file that was open.
+    DataFileName = previous;
+    if (error != SaveDeclined) {
+        Prompts::message(store::errorDescription(error));
+    }
+    return false;
 }
 
 bool Form1::saveBeforeLeavingBook(const QString& title)

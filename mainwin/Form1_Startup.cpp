@@ -73,44 +73,30 @@ bool Form1::Form_Load()
         mnuChange->setEnabled(false);
         DispdataOutPut();
     }
+    m_running = true;
     return true;
 }
 
 bool Form1::saveAtExit()
 {
-    // A book never given a name gets one from the save dialog; cancelling it keeps the program running.
-    if (DataFileName.isEmpty()) {
+    // A book never given a name, or whose file failed to read, gets its file from the save dialog, which offers the
+    // file that failed so that writing over it is the user's own choice. Cancelling keeps the program running.
+    if (DataFileName.isEmpty() || m_bookFileUnreadable) {
         CommonDialog1.DialogTitle = QStringLiteral("ファイルを保存する");
-        if (!CommonDialog1.ShowSave()) {
-            return false;
+        if (!DataFileName.isEmpty()) {
+            CommonDialog1.FileName = DataFileName;
         }
-        DataFileName = CommonDialog1.FileName;
+        return CommonDialog1.ShowSave() && saveUnderChosenName();
     }
-    if (const int error = DataSave(); error != store::FileError::None) {
+    const int error = DataSave();
+    if (error > store::FileError::None) {
         Prompts::message(store::errorDescription(error));
-        return false;
     }
-    return true;
+    return error == store::FileError::None;
 }
 
-void Form1::Form_Unload(bool& cancel)
+void Form1::storeExitSettings()
 {
-    if (Command1->isEnabled()) {
-        bool save = optionForm().Check5->isChecked();
-        if (!save) {
-            const ui::Answer answer = Prompts::message(QStringLiteral("このファイルを保存しますか?"), QString(),
-                                                       ui::Buttons::YesNoCancel, ui::Answer::Yes);
-            if (answer == ui::Answer::Cancel) {
-                cancel = true;
-                return;
-            }
-            save = answer == ui::Answer::Yes;
-        }
-        if (save && !saveAtExit()) {
-            cancel = true;
-            return;
-        }
-    }
     if (Check1->isChecked()) {
         login::writeSetting(login::KeyFileName, DataFileName);
         login::writeSetting(login::KeyCheck1, QStringLiteral("1"));
@@ -118,6 +104,35 @@ void Form1::Form_Unload(bool& cancel)
         login::writeSetting(login::KeyFileName, QString());
         login::writeSetting(login::KeyCheck1, QStringLiteral("0"));
     }
+}
+
+bool Form1::settleUnsavedChanges()
+{
+    if (!Command1->isEnabled()) {
+        return true;
+    }
+    bool save = optionForm().Check5->isChecked();
+    if (!save) {
+        const ui::Answer answer = Prompts::message(QStringLiteral("このファイルを保存しますか?"), QString(),
+                                                   ui::Buttons::YesNoCancel, ui::Answer::Yes);
+        if (answer == ui::Answer::Cancel) {
+            return false;
+        }
+        save = answer == ui::Answer::Yes;
+    }
+    return !save || saveAtExit();
+}
+
+void Form1::Form_Unload(bool& cancel)
+{
+    // Asked already when the desktop session began to end, and nothing changed since: the answer stands.
+    const bool answeredAtSessionEnd =
+        m_bookLeftUnsaved && *m_bookLeftUnsaved == store::formatBook(RecordTable, RecordCount);
+    if (!answeredAtSessionEnd && !settleUnsavedChanges()) {
+        cancel = true;
+        return;
+    }
+    storeExitSettings();
     ui::ProgramEnd::now();
 }
 

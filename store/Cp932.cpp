@@ -68,9 +68,8 @@ bool isAscii(const QString& text)
     return true;
 }
 
-} // namespace
-
-QByteArray toCp932(const QString& text)
+// Converts text; every character written as "?" for want of a code is appended to missing when it is given.
+QByteArray encode(const QString& text, QString* missing)
 {
     if (isAscii(text)) {
         return text.toLatin1();
@@ -86,9 +85,15 @@ QByteArray toCp932(const QString& text)
 
     if (cd == Converters::invalid()) {
         // Without the codec, keep what is certain and mark the rest.
-        for (QChar c : text) {
-            if (!c.isLowSurrogate()) {
-                *outPtr++ = c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?';
+        for (qsizetype i = 0; i < units; ++i) {
+            const QChar c = text.at(i);
+            if (c.isLowSurrogate() && i > 0 && text.at(i - 1).isHighSurrogate()) {
+                continue;
+            }
+            *outPtr++ = c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?';
+            if (missing && c.unicode() >= 0x80) {
+                missing->append(
+                    text.mid(i, c.isHighSurrogate() && i + 1 < units && text.at(i + 1).isLowSurrogate() ? 2 : 1));
             }
         }
         out.truncate(outPtr - outStart);
@@ -120,11 +125,37 @@ QByteArray toCp932(const QString& text)
                                                                                                                  : 1;
         *outPtr++ = '?';
         --outLeft;
+        if (missing) {
+            missing->append(text.mid(pos, skip));
+        }
         inPtr += skip * 2;
         inLeft -= static_cast<size_t>(skip) * 2;
     }
     out.truncate(outPtr - outStart);
     return out;
+}
+
+} // namespace
+
+QByteArray toCp932(const QString& text)
+{
+    return encode(text, nullptr);
+}
+
+QString cp932Unrepresentable(const QString& text)
+{
+    QString missing;
+    encode(text, &missing);
+    QString distinct;
+    for (qsizetype i = 0; i < missing.size();) {
+        const qsizetype length = missing.at(i).isHighSurrogate() && i + 1 < missing.size() ? 2 : 1;
+        const QString character = missing.mid(i, length);
+        if (!distinct.contains(character)) {
+            distinct += character;
+        }
+        i += length;
+    }
+    return distinct;
 }
 
 QString fromCp932(const QByteArray& bytes)

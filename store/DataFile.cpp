@@ -1,8 +1,8 @@
 #include "store/DataFile.h"
 
-#include "store/Cp932.h"
 #include "store/FileErrors.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -10,86 +10,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace store {
 namespace {
-
-using Module1::FieldCount;
-using Module1::MaxRecords;
-
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-bool isDelimiter(char c)
-{
-    return c == ',' || c == '\r' || c == '\n';
-}
-
-// Walks the raw bytes of a book file field by field. Working on bytes rather than decoded text is safe because the
-// second byte of a Shift-JIS character is never a quote, comma, blank, CR or LF; each field is decoded on its own.
-// Every byte is looked at a bounded number of times, so even a huge file without line ends reads in linear time.
-class FieldReader
-{
-public:
-    explicit FieldReader(const QByteArray& bytes) : m_pos(bytes.constData()), m_end(bytes.constData() + bytes.size()) {}
-
-    bool atEnd() const { return m_pos == m_end; }
-
-    QString readField()
-    {
-        while (m_pos != m_end && isBlank(*m_pos)) {
-            ++m_pos;
-        }
-        if (m_pos != m_end && *m_pos == '"') {
-            // A quoted field runs to the next quote, across line ends if need be, or to the end of the file. What
-            // follows the closing quote, up to the next delimiter, is not part of any field.
-            const char* begin = m_pos + 1;
-            const auto* close = static_cast<const char*>(std::memchr(begin, '"', static_cast<size_t>(m_end - begin)));
-            const char* stop = close ? close : m_end;
-            m_pos = close ? close + 1 : m_end;
-            m_pos = findDelimiter(m_pos);
-            consumeDelimiter();
-            return fromCp932(begin, stop - begin);
-        }
-        const char* begin = m_pos;
-        const char* stop = findDelimiter(m_pos);
-        m_pos = stop;
-        consumeDelimiter();
-        while (stop != begin && isBlank(stop[-1])) {
-            --stop;
-        }
-        return fromCp932(begin, stop - begin);
-    }
-
-private:
-    const char* findDelimiter(const char* from) const
-    {
-        while (from != m_end && !isDelimiter(*from)) {
-            ++from;
-        }
-        return from;
-    }
-
-    // A comma, or a line end: CR LF, a lone CR or a lone LF.
-    void consumeDelimiter()
-    {
-        if (m_pos == m_end) {
-            return;
-        }
-        const char c = *m_pos++;
-        if (c == '\r' && m_pos != m_end && *m_pos == '\n') {
-            ++m_pos;
-        }
-    }
-
-    const char* m_pos;
-    const char* m_end;
-};
 
 QByteArray nativePath(const QString& path)
 {
@@ -144,78 +71,98 @@ int saveError(QFileDevice::FileError error)
     }
 }
 
-} // namespace
+int writeError(int errnoValue)
+{
+    switch (errnoValue) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileError::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileError::PermissionDenied;
+    case ENOMEM:
+        return FileError::OutOfMemory;
+    default:
+        return FileError::DeviceIoError;
+    }
+}
 
-ReadResult parseBook(const QByteArray& bytes, Module1::Table& table)
+// Every byte to the file descriptor and from there to the disk. Returns 0 or an error number.
+int writeThrough(int fd, const QByteArray& bytes)
+{
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? writeError(errno) : FileError::DeviceIoError;
+        }
+        written += n;
+    }
+    return ::fsync(fd) == 0 ? FileError::None : writeError(errno);
+}
+
+// After the rename, the folder's entry too: otherwise a power cut can bring the old file back, or none.
+void syncFolder(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+ReadResult failedRead(int error)
 {
     ReadResult result;
-    FieldReader reader(bytes);
-    // End of file is tested before each record only: a file that stops inside a record is an error, not a short one.
-    while (!reader.atEnd()) {
-        if (result.recordCount == MaxRecords) {
-            result.error = FileError::TooManyRecords;
-            return result;
-        }
-        Module1::Record& record = table[static_cast<size_t>(result.recordCount)];
-        for (int field = 0; field < FieldCount; ++field) {
-            if (reader.atEnd()) {
-                result.error = FileError::InputPastEndOfFile;
-                return result;
-            }
-            record[static_cast<size_t>(field)] = reader.readField();
-        }
-        ++result.recordCount;
-    }
+    result.error = error;
     return result;
 }
 
-QByteArray formatBook(const Module1::Table& table, int recordCount)
+FileStamp stampOf(const QString& path, const QByteArray& bytes)
 {
-    // Never write more than the reader accepts back.
-    recordCount = std::clamp(recordCount, 0, MaxRecords);
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(recordCount) * FieldCount * 24);
-    for (int r = 0; r < recordCount; ++r) {
-        for (const QString& cell : table[static_cast<size_t>(r)]) {
-            out += '"';
-            out += toCp932(cell);
-            out += "\"\r\n";
-        }
-    }
-    return out;
+    return {QFileInfo(path).absoluteFilePath(), bytes.size(),
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)};
 }
+
+} // namespace
 
 ReadResult readBookFile(const QString& path, Module1::Table& table)
 {
     if (path.isEmpty()) {
-        return {FileError::PathFileAccessError, 0};
+        return failedRead(FileError::PathFileAccessError);
     }
     const QByteArray native = nativePath(path);
     struct stat info;
     if (::stat(native.constData(), &info) != 0) {
-        return {lookupError(path, errno), 0};
+        return failedRead(lookupError(path, errno));
     }
     // Only regular files: opening a folder fails anyway, and opening a pipe or device could block or never end.
     if (!S_ISREG(info.st_mode)) {
-        return {FileError::PathFileAccessError, 0};
+        return failedRead(FileError::PathFileAccessError);
     }
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {accessDenied(native, R_OK) ? FileError::PermissionDenied : FileError::DeviceIoError, 0};
+        return failedRead(accessDenied(native, R_OK) ? FileError::PermissionDenied : FileError::DeviceIoError);
     }
     try {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            return {FileError::DeviceIoError, 0};
+            return failedRead(FileError::DeviceIoError);
         }
-        return parseBook(bytes, table);
+        ReadResult result = parseBook(bytes, table);
+        result.stamp = stampOf(path, bytes);
+        return result;
     } catch (const std::bad_alloc&) {
-        return {FileError::OutOfMemory, 0};
+        return failedRead(FileError::OutOfMemory);
     }
 }
 
-int writeBookFile(const QString& path, const Module1::Table& table, int recordCount)
+int writeBookFile(const QString& path, const Module1::Table& table, int recordCount, FileStamp* written)
 {
     if (path.isEmpty()) {
         return FileError::PathFileAccessError;
@@ -246,7 +193,7 @@ int writeBookFile(const QString& path, const Module1::Table& table, int recordCo
     try {
         const QByteArray bytes = formatBook(table, recordCount);
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             if ((exists && accessDenied(native, W_OK)) || accessDenied(folder, W_OK | X_OK)) {
                 return FileError::PermissionDenied;
             }
@@ -258,24 +205,51 @@ int writeBookFile(const QString& path, const Module1::Table& table, int recordCo
         if (!exists) {
             file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         }
-        // On a full disk QSaveFile's first write comes back short with no error set (seen with Qt 6.4); only the
-        // next write reports ResourceError. So write until everything is out or a write fails outright.
-        for (qsizetype written = 0; written < bytes.size();) {
-            const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
-            if (n <= 0) {
-                const int error = saveError(file.error());
-                file.cancelWriting();
-                return error;
-            }
-            written += n;
+        // The bytes go straight to the descriptor and are synced before the rename. Qt 6.4's commit() flushes its
+        // own buffer without looking at the result, so a small book on a full disk would otherwise replace the old
+        // file with an empty one and count as saved.
+        if (const int error = writeThrough(file.handle(), bytes); error != FileError::None) {
+            file.cancelWriting();
+            return error;
         }
         if (!file.commit()) {
             return saveError(file.error());
+        }
+        syncFolder(folder);
+        if (written) {
+            *written = stampOf(path, bytes);
         }
     } catch (const std::bad_alloc&) {
         return FileError::OutOfMemory;
     }
     return FileError::None;
+}
+
+FileChange checkFile(const FileStamp& stamp)
+{
+    const QByteArray native = nativePath(stamp.path);
+    struct stat info;
+    if (::stat(native.constData(), &info) != 0) {
+        return errno == ENOENT ? FileChange::Gone : FileChange::Changed;
+    }
+    // A different size settles it; the same size and time do not (a rewrite within the same second keeps both).
+    if (!S_ISREG(info.st_mode) || info.st_size != stamp.size) {
+        return FileChange::Changed;
+    }
+    QFile file(stamp.path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return FileChange::Changed;
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file) || file.error() != QFileDevice::NoError) {
+        return FileChange::Changed;
+    }
+    return hash.result() == stamp.digest ? FileChange::Unchanged : FileChange::Changed;
+}
+
+bool samePath(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
 int deleteBookFile(const QString& path)

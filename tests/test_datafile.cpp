@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <memory>
+#include <random>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -66,6 +68,8 @@ TEST(Cp932, JapaneseRoundTripsAndWhatItCannotHoldIsOneQuestionMarkEach)
         EXPECT_EQ(toCp932(text), bytes) << text.toStdString();
     }
     EXPECT_EQ(fromCp932("\x81\x60"), QString(QChar(0xFF5E)));
+    // Look-alikes are not missing; what has no code at all is, each character once.
+    EXPECT_EQ(cp932Unrepresentable("a€〜−¢‖ñ€😀ẞ한"), "€ñ😀ẞ한");
     // For every one- and two-byte sequence: what is read is written back so that it reads the same again.
     for (int i = 0; i < 256 * 257; ++i) {
         const QByteArray raw = QByteArray(1, char(i / 257)) + QByteArray(i % 257 ? 1 : 0, char(i % 257 - 1));
@@ -81,11 +85,15 @@ TEST(ParseBook, UnquotedCommaSeparatedLinesWithAnyLineEndAndQuotedFields)
                               "C,1,2,3,4,5,6,7,8,9,10,11,12\n"
                               "\n\n\n\n\n\n\n\n\n\n\n\n\n") +
                    toCp932("ｱｲ,漢字,2,3,4,5,6,7,8,9,10,11,12\r\n") +
-                   "\"ab\"cd\"ef\r\n"      // text after the closing quote is dropped up to the line end
+                   // A quote ends a quoted field only before blanks and a comma, a line end or the end of the file.
+                   "\"ab\"cd\"ef\" \r\n"
                    "\"x,y\"\r\n"           // a comma inside quotes belongs to the field
                    "  \t\"  pad  \"  \r\n" // blanks outside quotes go, inside they stay
                    "\"two\r\nlines\"\r\n"  // a quoted field may span line ends
-                   + QByteArray("\"\"\r\n").repeated(8) + "\"unclosed,\r\nto the end");
+                   "\"Se\"cret,1\"\r\n"
+                   "\"a\" ,b\r\n"
+                   "\"end\"\"\r\n" +
+                   QByteArray("\"\"\r\n").repeated(4) + "\"unclosed,\r\nto the end");
     ASSERT_EQ(p.result.error, FileError::None);
     ASSERT_EQ(p.result.recordCount, 6);
     const std::tuple<int, int, QString> cells[] = {
@@ -96,7 +104,7 @@ TEST(ParseBook, UnquotedCommaSeparatedLinesWithAnyLineEndAndQuotedFields)
         EXPECT_EQ(p.cell(record, field), text) << record << "/" << field;
     }
     EXPECT_EQ(QStringList((*p.table)[5].begin(), (*p.table)[5].end()).join('|'),
-              "ab|x,y|  pad  |two\r\nlines|||||||||unclosed,\r\nto the end");
+              "ab\"cd\"ef|x,y|  pad  |two\r\nlines|Se\"cret,1|a|b|end\"|||||unclosed,\r\nto the end");
 }
 
 TEST(ParseBook, EndOfFileIsTestedBeforeEachRecordAndAThousandRecordsAtMost)
@@ -176,31 +184,129 @@ TEST_F(BookFile, ANewFileIsForItsOwnerAnOldOneKeepsItsPermissionsAndAFolderIsLef
         << "nothing left behind";
 }
 
+// A full disk, on a 64 KiB file system that a child process mounts in a mount namespace of its own (it vanishes when
+// the child exits): filled up entirely, or up to one page, with a small book and a big one. However far the write
+// gets, the old file stays as it was, nothing is left behind, and the error is the full disk's.
 TEST_F(BookFile, AFullDiskIsReportedAndLeavesTheOldFile)
 {
-    // The write itself fails here, after the save has begun. The child mounts a 64 KiB file system in a mount
-    // namespace of its own, which vanishes when it exits.
     ASSERT_TRUE(QDir(dir.path()).mkdir("small"));
     const QString file = path("small/book.dat");
-    (*table)[0][1] = QString(100000, 'x');
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0) {
-        const QByteArray target = QFile::encodeName(path("small"));
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("tmpfs", target.constData(), "tmpfs", 0, "size=64k") != 0) {
-            _exit(200);
+    const std::tuple<const char*, int, bool> cases[] = {
+        {"no space, small book", 300, false},
+        {"one page left, book of three", 3 * 4096, true},
+        {"no space, big book", 100000, false},
+    };
+    for (const auto& [name, size, pageLeft] : cases) {
+        SCOPED_TRACE(name);
+        (*table)[0][1] = QString(size, 'x');
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            const QByteArray target = QFile::encodeName(path("small"));
+            if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount("tmpfs", target.constData(), "tmpfs", 0, "size=64k") != 0) {
+                _exit(200);
+            }
+            writeRaw("small/book.dat", "old");
+            writeRaw("small/spare", QByteArray(4096, 's'));
+            QFile filler(path("small/filler"));
+            if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+                _exit(202);
+            }
+            while (filler.write(QByteArray(512, 'f')) > 0) {
+            }
+            if (pageLeft) {
+                QFile::remove(path("small/spare"));
+            }
+            const int error = writeBookFile(file, *table, 1);
+            const QStringList left = QDir(path("small")).entryList(QDir::Files);
+            _exit(readAll(file) == "old" && left.size() == (pageLeft ? 2 : 3) ? error : 201);
         }
-        writeRaw("small/book.dat", "old");
-        const int error = writeBookFile(file, *table, 1);
-        _exit(readAll(file) == "old" && QDir(path("small")).entryList(QDir::Files).size() == 1 ? error : 201);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 200) {
+            GTEST_SKIP() << "no permission to mount a small file system here";
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == FileError::DiskFull) << WEXITSTATUS(status);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 200) {
-        GTEST_SKIP() << "no permission to mount a small file system here";
+}
+
+// Cells with quotes, blanks and commas in every mix come back from the file into the same cells, and the record
+// after them stays whole; only a quote before blanks and a comma or a line end cannot, and is caught before it is
+// stored.
+TEST(QuotesInCells, WhatIsWrittenReadsBackIntoTheSameCells)
+{
+    EXPECT_EQ(quoteThatEndsAField("a\",b"), "\",");
+    EXPECT_EQ(quoteThatEndsAField("x\"y\" \t,z"), "\" \t,");
+    EXPECT_EQ(quoteThatEndsAField("a\"\r"), "\"\r");
+    for (const char* fine : {"Se\"cret1", "\"", "a\" ", "\"\"", ",\"x", "a\" b,c"}) {
+        EXPECT_EQ(quoteThatEndsAField(fine), "") << fine;
     }
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == FileError::DiskFull) << status;
+
+    std::mt19937 random(20261207);
+    const QStringList pieces = {"\"", " ", "\t", ",", "a", "漢", "ｶ", "\"\"", "\" x"};
+    auto table = std::make_unique<Module1::Table>();
+    constexpr int Records = 300;
+    for (int r = 0; r < Records; ++r) {
+        for (QString& cell : (*table)[r]) {
+            do {
+                cell.clear();
+                for (int n = random() % 8; n > 0; --n) {
+                    cell += pieces[random() % pieces.size()];
+                }
+            } while (!quoteThatEndsAField(cell).isEmpty());
+        }
+    }
+    (*table)[Records - 1].fill("next");
+    const Parsed again(formatBook(*table, Records));
+    ASSERT_EQ(again.result.error, FileError::None);
+    ASSERT_EQ(again.result.recordCount, Records);
+    for (int r = 0; r < Records; ++r) {
+        for (int f = 0; f < Module1::FieldCount; ++f) {
+            ASSERT_EQ(again.cell(r, f), (*table)[r][f]) << r << "/" << f;
+        }
+    }
+}
+
+TEST(SpreadsheetFiles, AUtf8FileWithAByteOrderMarkReadsWithDoubledQuotes)
+{
+    const QByteArray csv =
+        "\xEF\xBB\xBF\"Se\"\"cret\",\"a,\r\nb\",\xE2\x82\xAC \xC3\xB1,\xE6\xBC\xA2,4,5,6,7,8,9,10,11,\"\"\"\"\r\n"
+        "x,,,,,,,,,,,,\xF0\x9F\x98\x80\r\n";
+    const Parsed p(csv);
+    ASSERT_EQ(p.result.error, FileError::None);
+    EXPECT_TRUE(p.result.utf8);
+    EXPECT_EQ(QStringList((*p.table)[0].begin(), (*p.table)[0].end()).join('|'),
+              "Se\"cret|a,\r\nb|€ ñ|漢|4|5|6|7|8|9|10|11|\"");
+    const QList<UnstorableCell> cells = unstorableCells(*p.table, 2, 5);
+    ASSERT_EQ(cells.size(), 2);
+    EXPECT_EQ(std::tuple(cells[0].record, cells[0].field, cells[0].characters), std::tuple(0, 2, QString("€ñ")));
+    EXPECT_EQ(std::tuple(cells[1].record, cells[1].field, cells[1].characters), std::tuple(1, 12, QString("😀")));
+    // Without the mark the same bytes are code page 932, as they always were.
+    EXPECT_FALSE(Parsed(csv.mid(3)).result.utf8);
+    EXPECT_EQ(Parsed(csv.mid(3)).cell(0, 0), "Se\"\"cret");
+}
+
+// Another program that rewrites the book, even to the same size within the same second, is noticed by its bytes.
+TEST_F(BookFile, AStampTellsAnotherProgramsWriteFromTheFileAsLeft)
+{
+    (*table)[0][0] = "mine";
+    FileStamp stamp;
+    ASSERT_EQ(writeBookFile(path("book.kf1"), *table, 1, &stamp), FileError::None);
+    EXPECT_EQ(stamp.path, path("book.kf1"));
+    EXPECT_EQ(checkFile(stamp), FileChange::Unchanged);
+    EXPECT_EQ(readBookFile(path("book.kf1"), *table).stamp.digest, stamp.digest);
+
+    struct stat before;
+    ASSERT_EQ(::stat(QFile::encodeName(path("book.kf1")).constData(), &before), 0);
+    QByteArray bytes = readAll(path("book.kf1"));
+    writeRaw("book.kf1", bytes.replace("mine", "your"));
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path("book.kf1")).constData(), times, 0), 0);
+    EXPECT_EQ(checkFile(stamp), FileChange::Changed);
+    ASSERT_TRUE(QFile::remove(path("book.kf1")));
+    EXPECT_EQ(checkFile(stamp), FileChange::Gone);
+    EXPECT_TRUE(samePath(path("book.kf1"), dir.path() + "/./book.kf1"));
 }
 
 } // namespace
