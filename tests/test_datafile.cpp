@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <memory>
 #include <random>
 #include <sched.h>
@@ -229,6 +230,36 @@ TEST_F(BookFile, AFullDiskIsReportedAndLeavesTheOldFile)
         }
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == FileError::DiskFull) << WEXITSTATUS(status);
     }
+}
+
+// A file its user may not read, and a folder that refuses new files: run as an ordinary user, also under root (the
+// child drops its privileges, since root reads and writes whatever the permission bits say). The refused save leaves
+// the old file as it was and nothing beside it.
+TEST_F(BookFile, NoPermissionToReadOrToMakeTheNewFile)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("readonly"));
+    writeRaw("locked.kf1", "\"a\"\r\n");
+    writeRaw("readonly/book.kf1", "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path("locked.kf1")).constData(), 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path("readonly/book.kf1")).constData(), 0666), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path("readonly")).constData(), 0555), 0);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(200);
+        }
+        const int read = readBookFile(path("locked.kf1"), *table).error;
+        const int written = writeBookFile(path("readonly/book.kf1"), *table, 1);
+        const bool untouched =
+            readAll(path("readonly/book.kf1")) == "old" && QDir(path("readonly")).entryList(QDir::Files).size() == 1;
+        _exit(read == FileError::PermissionDenied && written == FileError::PermissionDenied && untouched ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ::chmod(QFile::encodeName(path("readonly")).constData(), 0755);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 // Cells with quotes, blanks and commas in every mix come back from the file into the same cells, and the record

@@ -131,16 +131,6 @@ TEST_F(HostileFiles, EachEndsWithItsMessageAConsistentBookAndAWorkingWindow)
     }
 }
 
-TEST_F(HostileFiles, FileWithoutReadPermission)
-{
-    const QString file = dir.filePath("locked.kf1");
-    ASSERT_TRUE(make(file, Record) && QFile::setPermissions(file, {}));
-    if (QFile probe(file); probe.open(QIODevice::ReadOnly)) {
-        GTEST_SKIP() << "this user (root) reads a file whatever its permission bits say";
-    }
-    expectOpens(file, "書き込みできません。", 0);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
