@@ -105,6 +105,8 @@ void Form1::mnuNew_Click()
     VScroll1->setMaximum(0);
     RecordCount = 0;
     DataFileName = QStringLiteral("新規");
+    m_bookFile = {}; // whatever file is called so has never been this book's
+    m_bookFileUnreadable = false;
     setCaption(DataFileName);
     mnuChange->setEnabled(false);
     DispDataClear();

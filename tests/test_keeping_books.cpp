@@ -139,6 +139,19 @@ TEST_F(KeepingBooks, AFileThatFailedToReadIsNeitherDeletedNorWrittenOverUnasked)
     w->Command3->click();
     EXPECT_EQ(offered(), QStringList());
     EXPECT_EQ(read("new.kf1"), QByteArray("\"typed\"\r\n") + QByteArray("\"\"\r\n").repeated(12));
+
+    // New starts a book that saves to "新規" as it always did, whatever file failed before.
+    ui::ProgramEnd::resetForTest();
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    open("short.kf1");
+    w->mnuNew->trigger();
+    addRecord("typed");
+    w->Command3->click();
+    QDir::setCurrent(previous);
+    EXPECT_EQ(offered(), QStringList());
+    EXPECT_TRUE(QFile::exists(path("新規")));
+    Prompts::takeMessages();
 }
 
 TEST_F(KeepingBooks, AFailedSaveUnderANewNameKeepsTheNameOfTheBookThatWasOpen)
