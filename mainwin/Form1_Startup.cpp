@@ -26,7 +26,7 @@ const QString BuiltInMasterKey = QStringLiteral("wqz");
 
 } // namespace
 
-bool Form1::Form_Load()
+bool Form1::Form_Load(const QString& commandLineBook)
 {
     LoginResult = LoginAccepted;
     RecordCount = 0;
@@ -61,18 +61,19 @@ bool Form1::Form_Load()
         VScroll1->setMaximum(0);
         RecordCount = 0;
         DataFileName = DefaultDataFile;
-        DataOpen();
-        DispdataOutPut();
-    } else if (!DataFileName.isEmpty()) {
-        DataOpen();
-        DispdataOutPut();
-    } else {
+    } else if (DataFileName.isEmpty()) {
         setWindowTitle(QStringLiteral("新規 - Keyfold"));
         VScroll1->setMaximum(0);
         RecordCount = 0;
         mnuChange->setEnabled(false);
-        DispdataOutPut();
     }
+    if (!commandLineBook.isEmpty()) {
+        DataFileName = commandLineBook;
+    }
+    if (!DataFileName.isEmpty()) {
+        DataOpen();
+    }
+    DispdataOutPut();
     return true;
 }
 
