@@ -65,8 +65,8 @@ TEST(Platform, AnXDisplayIsPreferredToWaylandUnlessTheUserChose)
 {
     // QT_QPA_PLATFORM, DISPLAY (a Wayland session has WAYLAND_DISPLAY too: it makes no difference) -> the choice.
     const std::tuple<QByteArray, QByteArray, QByteArray> cases[] = {
-        {"", ":0", "xcb"},     {"", ":1.0", "xcb"}, {"wayland", ":0", ""},
-        {"offscreen", "", ""}, {"xcb", ":0", ""},   {"", "", ""},
+        {"", ":0", "xcb;wayland"}, {"", ":1.0", "xcb;wayland"}, {"wayland", ":0", ""},
+        {"offscreen", "", ""},     {"xcb", ":0", ""},           {"", "", ""},
     };
     for (const auto& [qpa, display, chosen] : cases) {
         EXPECT_EQ(ui::preferredPlatform(qpa, display), chosen) << qpa.data() << " / " << display.data();

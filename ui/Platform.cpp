@@ -7,7 +7,8 @@ QByteArray preferredPlatform(const QByteArray& qpaPlatform, const QByteArray& di
     if (!qpaPlatform.isEmpty() || display.isEmpty()) {
         return {};
     }
-    return QByteArrayLiteral("xcb");
+    // Wayland only should the X display not answer after all.
+    return QByteArrayLiteral("xcb;wayland");
 }
 
 } // namespace ui
