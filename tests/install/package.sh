@@ -24,8 +24,9 @@ fi
 deb=("$work"/keyfold_*.deb)
 [ -f "${deb[0]}" ] || { say "FAIL: cpack made no keyfold_*.deb"; exit 1; }
 
-# Every tag counts, informational ones too. (Its standard error only says, under CI, that it runs as root.)
-tags="$(lintian --display-info --no-cfg "${deb[0]}" 2>"$work/lintian.err")"
+# Every tag counts, informational and pedantic ones too. (Its standard error only says, under CI, that it runs as
+# root.)
+tags="$(lintian --display-info --pedantic --no-cfg "${deb[0]}" 2>"$work/lintian.err")"
 if [ $? -ne 0 ] || [ -n "$tags" ]; then
     problem "lintian has something to say about $(basename "${deb[0]}"):"
     cat - "$work/lintian.err" <<<"$tags" | sed 's/^/  | /'
