@@ -54,6 +54,8 @@ bool Form1::Form_Load(const QString& commandLineBook)
         }
     }
 
+    // The new-key branch, the remembered book or the empty book; a book given on the command line then takes the
+    // place of the branch's own file, after the branch's other steps.
     if (LoginResult == LoginNewKey) {
         options.Check1->setChecked(false);
         options.Check5->setChecked(false);
