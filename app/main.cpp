@@ -1,12 +1,35 @@
 #include "mainwin/Form1.h"
 #include "ui/AppSetup.h"
+#include "ui/CommandLine.h"
+#include "ui/Platform.h"
 #include "ui/TerminationSignals.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const ui::CommandLine command = ui::parseCommandLine(arguments, QDir::currentPath());
+    if (command.action != ui::CommandLine::Action::Run) {
+        const bool refused = command.action == ui::CommandLine::Action::Refuse;
+        std::fputs(command.text.toLocal8Bit().constData(), refused ? stderr : stdout);
+        return refused ? ui::BadCommandLine : 0;
+    }
+
+    const QByteArray platform = ui::preferredPlatform(qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
+    if (!platform.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", platform);
+    }
     QApplication app(argc, argv);
+    if (!platform.isEmpty()) {
+        qunsetenv("QT_QPA_PLATFORM"); // programs started from here choose for themselves
+    }
     ui::setUpApplication(app);
 
     Form1 window;
@@ -14,7 +37,7 @@ int main(int argc, char* argv[])
     if (auto* watcher = ui::TerminationSignals::install(&window)) {
         QObject::connect(watcher, &ui::TerminationSignals::received, &window, [&window] { window.endWithoutWindow(); });
     }
-    if (!window.Form_Load()) {
+    if (!window.Form_Load(command.book)) {
         return 0; // the master key was not given
     }
     window.show();

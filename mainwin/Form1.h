@@ -68,8 +68,9 @@ public:
     ui::CommonDialog CommonDialog1;
 
     // Start-up and exit. Form_Load returns false when the program ended during start-up (the master key was not
-    // given); the window is then not to be shown.
-    bool Form_Load();
+    // given); the window is then not to be shown. A book given on the command line opens in place of the one the
+    // start-up would open, or of the empty book.
+    bool Form_Load(const QString& commandLineBook = QString());
     void Form_Unload(bool& cancel);
     void Command3_Click();
     void mnuExit_Click();

@@ -26,7 +26,7 @@ const QString BuiltInMasterKey = QStringLiteral("wqz");
 
 } // namespace
 
-bool Form1::Form_Load()
+bool Form1::Form_Load(const QString& commandLineBook)
 {
     LoginResult = LoginAccepted;
     RecordCount = 0;
@@ -54,6 +54,8 @@ bool Form1::Form_Load()
         }
     }
 
+    // The new-key branch, the remembered book or the empty book; a book given on the command line then takes the
+    // place of the branch's own file, after the branch's other steps.
     if (LoginResult == LoginNewKey) {
         options.Check1->setChecked(false);
         options.Check5->setChecked(false);
@@ -61,18 +63,19 @@ bool Form1::Form_Load()
         VScroll1->setMaximum(0);
         RecordCount = 0;
         DataFileName = DefaultDataFile;
-        DataOpen();
-        DispdataOutPut();
-    } else if (!DataFileName.isEmpty()) {
-        DataOpen();
-        DispdataOutPut();
-    } else {
+    } else if (DataFileName.isEmpty()) {
         setWindowTitle(QStringLiteral("新規 - Keyfold"));
         VScroll1->setMaximum(0);
         RecordCount = 0;
         mnuChange->setEnabled(false);
-        DispdataOutPut();
     }
+    if (!commandLineBook.isEmpty()) {
+        DataFileName = commandLineBook;
+    }
+    if (!DataFileName.isEmpty()) {
+        DataOpen();
+    }
+    DispdataOutPut();
     m_running = true;
     return true;
 }

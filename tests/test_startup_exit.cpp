@@ -7,6 +7,7 @@
 #include "store/Module1.h"
 #include "support/Dialogs.h"
 #include "support/TestApp.h"
+#include "ui/CommandLine.h"
 #include "ui/ProgramEnd.h"
 #include "ui/WrapCheckBox.h"
 
@@ -100,8 +101,9 @@ protected:
     }
 
     // Runs the start-up as the program does; `answer` acts on the master-key dialog if one is shown.
-    bool startUp(const LoginAction& answer)
+    bool startUp(const LoginAction& answer, const QStringList& arguments = {})
     {
+        const ui::CommandLine command = ui::parseCommandLine(QStringList("keyfold") + arguments, QDir::currentPath());
         loginShown = false;
         window = std::make_unique<Form1>();
         QTimer::singleShot(0, window.get(), [&] {
@@ -114,7 +116,7 @@ protected:
                 }
             }
         });
-        return window->Form_Load();
+        return window->Form_Load(command.book);
     }
     static LoginAction typeKey(const QString& key, QList<Answer> answers = {})
     {
@@ -201,6 +203,56 @@ TEST_F(StartupExit, StartsOnNoFileTheRememberedOneOrTheNewKeysOneAndCancelEndsAt
     EXPECT_PROMPTS({"Keyfold(" + book + ")\rファイルが見つかりません。", "Keyfold"});
     EXPECT_EQ(Module1::RecordCount, 0);
     EXPECT_EQ(stored(), before); // start-up only reads
+}
+
+TEST_F(StartupExit, ABookOnTheCommandLineOpensInPlaceOfTheStartUpsOwnAndIsRememberedAbsolute)
+{
+    // Two records whose first field reads "given"; a remembered book and keyfold.kf1 of one record each.
+    for (const auto& [path, count, first] : {std::tuple<QString, int, QByteArray>{"given.kf1", 2, "given"},
+                                             {"remembered.kf1", 1, "remembered"},
+                                             {"keyfold.kf1", 1, "default"}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write((first + ",,,,,,,,,,,,\r\n").repeated(count)) > 0);
+    }
+    const QString given = work.filePath("given.kf1");
+
+    // No book remembered: the given one opens rather than the empty book.
+    ASSERT_TRUE(startUp(typeKey("wqz"), {"given.kf1"}));
+    expectBook(given, 2, "given", false);
+    EXPECT_TRUE(window->mnuChange->isEnabled());
+
+    // A remembered book, to be opened next time without the dialog: the given one opens, and leaving remembers
+    // its absolute path.
+    login::writeSetting(login::KeyFileName, work.filePath("remembered.kf1"));
+    for (const QString& key : {login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}) {
+        login::writeSetting(key, "1");
+    }
+    ASSERT_TRUE(startUp(typeKey("wqz"), {"given.kf1"}));
+    EXPECT_FALSE(loginShown);
+    expectBook(given, 2, "given", true);
+    window->Command3->click();
+    EXPECT_TRUE(ui::ProgramEnd::ended());
+    EXPECT_EQ(stored(), given + "|1|1|-|1");
+    testsupport::resetProgramState();
+
+    // From another folder, without an argument, the remembered book still opens.
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
+    ASSERT_TRUE(startUp(typeKey("wqz")));
+    expectBook(given, 2, "given", true);
+
+    // A new master key still unticks everything, but the given book opens instead of keyfold.kf1.
+    login::writeSetting(login::KeyOptionCheck1, "0");
+    login::writeSetting(login::KeyOptionCheck5, "0");
+    ASSERT_TRUE(startUp(typeKey("mykey", {Answer::Yes}), {given}));
+    EXPECT_PROMPTS(NewKeyQuestion);
+    expectBook(given, 2, "given", false);
+
+    // A given book that is missing is reported as any missing book; the book is empty and nothing is ticked.
+    const QString missing = QDir(elsewhere.path()).filePath("gone.kf1");
+    ASSERT_TRUE(startUp(typeKey("wqz"), {"gone.kf1"}));
+    EXPECT_PROMPTS({"Keyfold(" + missing + ")\rファイルが見つかりません。", "Keyfold"});
+    expectBook(missing, 0, "", false);
 }
 
 TEST_F(StartupExit, OptionsOkStoresTheThreeOptionsAndCancelNothing)

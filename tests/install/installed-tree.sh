@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and checks that it is a complete desktop program: the binary, a valid
-# desktop entry, the icons it names and the AppStream metainfo (validated where appstreamcli is installed).
+# desktop entry, the icons it names, the books' MIME type and the AppStream metainfo.
 #
 # usage: installed-tree.sh path/to/cmake path/to/build-dir
 set -uo pipefail
@@ -50,7 +50,9 @@ else
     fi
     [ "$(entry Type)" = Application ] || problem "desktop entry: Type is \"$(entry Type)\", not Application"
     [ "$(entry Name)" = Keyfold ] || problem "desktop entry: Name is \"$(entry Name)\", not Keyfold"
-    [ "$(entry Exec)" = keyfold ] || problem "desktop entry: Exec is \"$(entry Exec)\", not the installed keyfold"
+    [ "$(entry Exec)" = "keyfold %f" ] || problem "desktop entry: Exec is \"$(entry Exec)\", not keyfold %f"
+    [ "$(entry MimeType)" = "application/x-keyfold-book;" ] ||
+        problem "desktop entry: MimeType is \"$(entry MimeType)\", not application/x-keyfold-book;"
     [ "$(entry Terminal)" = false ] || problem "desktop entry: Terminal is \"$(entry Terminal)\", not false"
     case ";$(entry Categories)" in
     *";Utility;"*) ;;
@@ -83,6 +85,21 @@ elif ! grep -q '<svg' "$svg"; then
     problem "scalable/apps/keyfold.svg is not an SVG picture"
 fi
 
+# --- the books' MIME type, with its icons --------------------------------------------------------------------------
+mime="$prefix/share/mime/packages/keyfold.xml"
+if [ ! -f "$mime" ]; then
+    problem "no share/mime/packages/keyfold.xml"
+else
+    grep -q '<mime-type type="application/x-keyfold-book">' "$mime" || problem "keyfold.xml defines no Keyfold book"
+    # The files carry no mark of their own: their names alone tell them.
+    [ "$(grep -o '<glob pattern="[^"]*"/>' "$mime" | tr '\n' ' ')" = '<glob pattern="*.kf1"/> <glob pattern="*.kf2"/> ' ] ||
+        problem "keyfold.xml does not match exactly *.kf1 and *.kf2"
+    ! grep -q '<magic' "$mime" || problem "keyfold.xml looks for magic that books do not have"
+fi
+for icon in 48x48/mimetypes/application-x-keyfold-book.png scalable/mimetypes/application-x-keyfold-book.svg; do
+    [ -s "$prefix/share/icons/hicolor/$icon" ] || problem "no share/icons/hicolor/$icon"
+done
+
 # --- the AppStream metainfo -------------------------------------------------------------------------------------
 metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
 if [ "${#metainfo[@]}" -ne 1 ] || [ ! -f "${metainfo[0]}" ]; then
@@ -90,16 +107,15 @@ if [ "${#metainfo[@]}" -ne 1 ] || [ ! -f "${metainfo[0]}" ]; then
 else
     grep -q '<launchable type="desktop-id">keyfold.desktop</launchable>' "${metainfo[0]}" ||
         problem "the metainfo does not launch keyfold.desktop"
+    grep -q '<project_license>MIT</project_license>' "${metainfo[0]}" || problem "the metainfo names no MIT licence"
     id="$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "${metainfo[0]}" | head -n 1)"
     [ "$(basename "${metainfo[0]}")" = "$id.metainfo.xml" ] ||
         problem "the metainfo file $(basename "${metainfo[0]}") is not named after its id \"$id\""
-    if command -v appstreamcli >/dev/null 2>&1; then
-        if ! out="$(appstreamcli validate --no-net --no-color "${metainfo[0]}" 2>&1)"; then
-            problem "appstreamcli rejects the metainfo:"
-            printf '%s\n' "$out" | sed 's/^/  | /'
-        fi
-    else
-        say "appstreamcli is not installed: the metainfo is not validated"
+    if ! command -v appstreamcli >/dev/null 2>&1; then
+        problem "appstreamcli is missing (package appstream; tools/dev.sh test installs it)"
+    elif ! out="$(appstreamcli validate --no-net --no-color "${metainfo[0]}" 2>&1)"; then
+        problem "appstreamcli rejects the metainfo:"
+        printf '%s\n' "$out" | sed 's/^/  | /'
     fi
 fi
 
@@ -107,4 +123,4 @@ if [ "$problems" -ne 0 ]; then
     say "$problems problem(s) in the installed tree"
     exit 1
 fi
-say "PASS: bin/keyfold, the desktop entry, both icons and the metainfo are installed and valid"
+say "PASS: bin/keyfold, the desktop entry, the icons, the books' MIME type and the metainfo are installed and valid"

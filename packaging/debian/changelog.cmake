@@ -1,0 +1,55 @@
+# Turns CHANGELOG.md into the Debian changelog of the package, compressed as Debian wants it (gzip -9n: no name, no
+# time stamp, so the same notes give the same bytes).
+#   cmake -DIN=CHANGELOG.md -DOUT=changelog.gz -DPACKAGE=keyfold -DMAINTAINER="Name <mail>" -P changelog.cmake
+#
+# Every "## VERSION (YYYY-MM-DD)" heading starts an entry; its "- " items become "  * " items, and their continued
+# lines keep their place under the item's text. Markdown's back quotes are dropped.
+foreach(var IN ITEMS IN OUT PACKAGE MAINTAINER)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "changelog.cmake: ${var} is not set")
+    endif()
+endforeach()
+
+file(STRINGS "${IN}" lines ENCODING UTF-8)
+set(text "")
+set(open_entry "")
+macro(close_entry)
+    if(open_entry)
+        string(APPEND text "\n -- ${MAINTAINER}  ${open_entry}\n")
+    endif()
+endmacro()
+
+foreach(line IN LISTS lines)
+    string(REPLACE "`" "" line "${line}")
+    if(line MATCHES "^## ([0-9][^ ]*) \\(([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9])\\)$")
+        set(version "${CMAKE_MATCH_1}")
+        set(day "${CMAKE_MATCH_2}")
+        close_entry()
+        if(NOT text STREQUAL "")
+            string(APPEND text "\n")
+        endif()
+        execute_process(COMMAND date -u -R -d "${day} 00:00:00" OUTPUT_VARIABLE stamp OUTPUT_STRIP_TRAILING_WHITESPACE
+                        RESULT_VARIABLE status)
+        if(NOT status EQUAL 0)
+            message(FATAL_ERROR "changelog.cmake: cannot read the date ${day} of ${version}")
+        endif()
+        set(open_entry "${stamp}")
+        string(APPEND text "${PACKAGE} (${version}) unstable; urgency=medium\n\n")
+    elseif(open_entry AND line MATCHES "^- (.*)$")
+        string(APPEND text "  * ${CMAKE_MATCH_1}\n")
+    elseif(open_entry AND line MATCHES "^  +([^ ].*)$")
+        string(APPEND text "    ${CMAKE_MATCH_1}\n")
+    endif()
+endforeach()
+close_entry()
+if(text STREQUAL "")
+    message(FATAL_ERROR "changelog.cmake: no release in ${IN}")
+endif()
+
+get_filename_component(plain "${OUT}" NAME_WLE)
+get_filename_component(dir "${OUT}" DIRECTORY)
+file(WRITE "${dir}/${plain}" "${text}")
+execute_process(COMMAND gzip -9nf "${dir}/${plain}" RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "changelog.cmake: gzip failed")
+endif()
