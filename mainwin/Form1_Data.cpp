@@ -32,6 +32,7 @@ void Form1::DataOpen()
         if (RecordCount > 0) {
             mnuChange->setEnabled(true); // a book just read can be reordered
         }
+        updateFindEntries();
         return;
     }
 
@@ -51,6 +52,7 @@ void Form1::DataOpen()
     applyRecordCommandStates();
     setWindowTitle(QStringLiteral("新規 - Keyfold"));
     mnuChange->setEnabled(false);
+    updateFindEntries();
 }
 
 int Form1::DataSave()

@@ -2,6 +2,7 @@
 #include "mainwin/Form1.h"
 
 #include "store/Module1.h"
+#include "ui/Composition.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@ using ui::Prompts;
 
 void Form1::Command4_Click()
 {
+    ui::Composition::settle(); // a word still being composed goes into the record
     // The blank position needs a slot of its own, so slot 1000 never takes a record.
     if (RecordCount >= MaxRecords) {
         Prompts::message(QStringLiteral("レコードは1000件までしか登録できません。"));
@@ -31,10 +33,12 @@ void Form1::Command4_Click()
     Command1->setEnabled(true);
     mnuSave->setEnabled(true);
     mnuChange->setEnabled(true);
+    updateFindEntries();
 }
 
 void Form1::Command6_Click()
 {
+    ui::Composition::settle();
     const int position = VScroll1->value();
     for (int i = 0; i <= LastField; ++i) {
         RecordTable[position][i] = Text1[i]->text();
@@ -45,6 +49,7 @@ void Form1::Command6_Click()
 
 void Form1::Command5_Click()
 {
+    ui::Composition::settle();
     if (Prompts::message(QStringLiteral("このレコードを消しますか?"), QStringLiteral("クリア"), ui::Buttons::OkCancel,
                          ui::Answer::Ok) != ui::Answer::Ok) {
         return;
@@ -71,4 +76,5 @@ void Form1::Command5_Click()
         }
     }
     mnuSave->setEnabled(true);
+    updateFindEntries();
 }

@@ -93,6 +93,7 @@ void Form1::mnuNew_Click()
     DataFileName = QStringLiteral("新規");
     setCaption(DataFileName);
     mnuChange->setEnabled(false);
+    updateFindEntries();
     DispDataClear();
     TableClear();
 }

@@ -71,6 +71,7 @@ bool Form1::Form_Load()
         VScroll1->setMaximum(0);
         RecordCount = 0;
         mnuChange->setEnabled(false);
+        updateFindEntries();
         DispdataOutPut();
     }
     return true;

@@ -13,7 +13,8 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 run_packages=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic libgl-dev)
 headless_packages=(xvfb xauth x11-utils imagemagick)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils x11-xserver-utils
-               desktop-file-utils appstream imagemagick dpkg-dev file)
+               desktop-file-utils appstream imagemagick dpkg-dev file dbus-daemon ibus ibus-mozc mozc-server
+               at-spi2-core python3-pyatspi openbox)
 
 . "$here/tools/packages.sh"
 
