@@ -70,8 +70,12 @@ void Form1::connectHandlers()
         connect(Text1[i], &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
         Text1[i]->installEventFilter(this);
     }
+    // The wheel is taken where it happens: the toolkit hands a wheel event from a box on to its parent only when
+    // the event came from the platform itself.
     centralWidget()->installEventFilter(this);
-    VScroll1->installEventFilter(this);
+    for (QWidget* child : centralWidget()->findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
     connect(VScroll1, &QScrollBar::rangeChanged, this, [this] { describePosition(); });
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] {
         describePosition();
@@ -134,8 +138,12 @@ void Form1::keyPressEvent(QKeyEvent* event)
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Wheel && (watched == VScroll1 || watched == centralWidget())) {
-        return recordWheel(static_cast<const QWheelEvent&>(*event), watched == VScroll1);
+    if (type == QEvent::Wheel && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == centralWidget() || centralWidget()->isAncestorOf(widget)) {
+            const auto& wheel = static_cast<const QWheelEvent&>(*event);
+            return recordWheel(wheel, widget->mapTo(centralWidget(), wheel.position()));
+        }
     }
     if (type == QEvent::KeyPress && std::ranges::find(Text1, watched) != Text1.end()) {
         return navigationKey(static_cast<const QKeyEvent&>(*event));

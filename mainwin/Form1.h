@@ -152,7 +152,7 @@ private:
     void describePosition(); // the scroll bar's accessible description
     void updateFindEntries();
     bool navigationKey(const QKeyEvent& event);
-    bool recordWheel(const QWheelEvent& event, bool overScrollBar);
+    bool recordWheel(const QWheelEvent& event, QPointF clientPosition);
     void showFound(int position);
 
     QPointer<frmOption> m_option;

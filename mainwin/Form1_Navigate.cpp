@@ -60,12 +60,11 @@ bool Form1::navigationKey(const QKeyEvent& event)
     return true;
 }
 
-bool Form1::recordWheel(const QWheelEvent& event, bool overScrollBar)
+bool Form1::recordWheel(const QWheelEvent& event, QPointF clientPosition)
 {
     // Only the record area (the boxes, their labels, the rules and the scroll bar) turns the records; the wheel
-    // over the buttons on the right does nothing. Over the client area the position is the client's.
-    if (!overScrollBar &&
-        (event.position().x() > VScroll1->geometry().right() || event.position().y() >= Frame1->geometry().top())) {
+    // over the buttons on the right does nothing.
+    if (clientPosition.x() >= VScroll1->geometry().right() + 1 || clientPosition.y() >= Frame1->geometry().top()) {
         return false;
     }
     const int delta = event.angleDelta().y();
