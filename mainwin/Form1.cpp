@@ -48,6 +48,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     buildControls();
     buildMenus();
     connectHandlers();
+    describePosition();
     // Fixed single border: the window keeps the size of its design and cannot be maximised.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
