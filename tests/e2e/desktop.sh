@@ -10,6 +10,7 @@ say() { printf 'e2e-desktop: %s\n' "$*"; }
 
 program="${1:?usage: desktop.sh path/to/keyfold}"
 program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 if ! command -v Xvfb >/dev/null 2>&1; then
     say "SKIP: Xvfb is not installed, so no X server can be started here (tools/dev.sh test installs it)."
     exit "$SKIP"
@@ -37,16 +38,13 @@ fail() {
     exit 1
 }
 
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-display_number=""
-if ! read -r -t 20 display_number <"$work/displayfd" || [ -z "$display_number" ]; then
+. "$here/display.sh"
+if ! start_display "$work"; then
     say "SKIP: Xvfb could not start a display here"
     failed=0
     exit "$SKIP"
 fi
-export DISPLAY=":$display_number"
+pids+=("$xvfb_pid")
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
 /usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &

@@ -29,7 +29,7 @@ done
 if [ "$(id -u)" -eq 0 ]; then
     # A scratch folder the unprivileged user owns, with a copy of the program it can surely run.
     work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-im.XXXXXX")"
-    cp "$program" "$here/input-method.sh" "$work/"
+    cp "$program" "$here/input-method.sh" "$here/display.sh" "$work/"
     chmod 755 "$work"
     chown -R nobody:nogroup "$work"
     runuser -u nobody -- env -i PATH="$PATH" bash "$work/input-method.sh" "$work/$(basename "$program")"
@@ -63,16 +63,12 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
     exec dbus-run-session -- bash "$0" "$program"
 fi
 
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display_number=""
-if ! read -r -t 20 display_number <"$work/displayfd" || [ -z "$display_number" ]; then
+. "$here/display.sh"
+if ! start_display "$work"; then
     say "SKIP: Xvfb could not start a display here"
     failed=0
     exit "$SKIP"
 fi
-export DISPLAY=":$display_number"
 
 mkdir -p "$work/home/.config/mozc" "$work/runtime" "$work/cwd"
 chmod 700 "$work/runtime"
