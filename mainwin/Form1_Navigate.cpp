@@ -80,8 +80,7 @@ bool Form1::recordWheel(const QWheelEvent& event, QPointF clientPosition)
         const int step = m_wheelDelta > 0 ? -1 : 1; // turned away from the user: back towards the first record
         m_wheelDelta += step * WheelNotch;
         if (!moveToRecord(VScroll1->value() + step)) {
-            m_wheelDelta = 0; // at an end nothing is saved up for later
-            break;
+            break; // at an end; a turn back starts afresh anyway
         }
     }
     return true;

@@ -133,6 +133,8 @@ TEST_F(Find, TheDialogFindsFromTheRecordAfterTheOneShownAndWrapsRound)
     w->Text1[6]->setFocus();
     EXPECT_EQ(find(search("provider4")), "4 [provider4]");
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
+    w->Text1[0]->setCursorPosition(2); // box 0 had the focus already: selected all the same
+    EXPECT_EQ(find(search("provider4")), "4 [provider4]");
     EXPECT_TRUE(shown().isEmpty());
 
     // The dialog keeps its text and check box, its search button is off while the box is empty.

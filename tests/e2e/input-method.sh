@@ -32,7 +32,9 @@ if [ "$(id -u)" -eq 0 ]; then
     cp "$program" "$here/input-method.sh" "$here/display.sh" "$work/"
     chmod 755 "$work"
     chown -R nobody:nogroup "$work"
-    runuser -u nobody -- env -i PATH="$PATH" bash "$work/input-method.sh" "$work/$(basename "$program")"
+    # A clean environment, but for what a sanitizer build needs to report in the same way.
+    runuser -u nobody -- env -i PATH="$PATH" ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
+        LSAN_OPTIONS="${LSAN_OPTIONS:-}" bash "$work/input-method.sh" "$work/$(basename "$program")"
     status=$?
     [ "$status" -ne 0 ] || rm -rf "$work"
     exit "$status"
