@@ -74,9 +74,9 @@ protected:
         w->mnuFind->setEnabled(true); // as after reading a book
         w->mnuFindNext->setEnabled(true);
     }
-    // Runs the find dialog from the menu, types and clicks as `act` says, and returns the view afterwards:
-    // "position [selected text of box 0]" and whether the dialog is still open when `act` ends.
-    QString find(const std::function<void(frmFind&)>& act, bool fromF3 = false)
+    // Opens the find dialog with a key pressed in box 2, types and clicks as `act` says, and returns the view
+    // afterwards: "position [selected text of box 0]" and whether the dialog is still open when `act` ends.
+    QString find(const std::function<void(frmFind&)>& act, QKeyCombination key = Qt::CTRL | Qt::Key_F)
     {
         QString stillOpen;
         QTimer::singleShot(0, [&] {
@@ -91,8 +91,8 @@ protected:
                 dialog->cmdCancel->click();
             }
         });
-        (fromF3 ? w->mnuFindNext : w->mnuFind)->trigger();
-        QApplication::setActiveWindow(w.get()); // the focus returns to the main window
+        QTest::keyClick(w->Text1[2], key.key(), key.keyboardModifiers()); // the boxes leave the two keys alone
+        QApplication::setActiveWindow(w.get());                           // the focus returns to the main window
         EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
         return view() + stillOpen;
     }
@@ -151,7 +151,7 @@ TEST_F(Find, TheDialogFindsFromTheRecordAfterTheOneShownAndWrapsRound)
 TEST_F(Find, F3RepeatsTheLastSearchOrOpensTheDialog)
 {
     book(4, 0);
-    EXPECT_EQ(find(search("provider"), true), "1 [provider1]") << "no search yet: F3 asks";
+    EXPECT_EQ(find(search("provider"), QKeyCombination(Qt::Key_F3)), "1 [provider1]") << "no search yet: F3 asks";
     QTest::keyClick(w->Text1[5], Qt::Key_F3);
     EXPECT_EQ(view(), "2 [provider2]");
     w->mnuFindNext->trigger();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Keyfold as a desktop sees it, on its own X display with the openbox window manager and a session bus:
 #   - the names the program gives its controls reach screen readers through the toolkit's AT-SPI bridge;
-#   - no window of fixed size offers to be maximised.
+#   - the window manager allows no window of fixed size to be maximised (_NET_WM_ALLOWED_ACTIONS).
 # usage: desktop.sh path/to/keyfold
 # Exit status 77 (a skip) only when no X server can be started here; everything else missing is a failure.
 set -uo pipefail
