@@ -3,7 +3,6 @@
 #include "mainwin/Form1.h"
 #include "mainwin/frmFind.h"
 #include "reorder/frmChange.h"
-#include "store/FoldedTable.h"
 #include "store/Module1.h"
 #include "support/Dialogs.h"
 #include "support/TestApp.h"
@@ -25,31 +24,6 @@ namespace {
 
 using Module1::RecordTable;
 using ui::Prompts;
-
-TEST(FoldedTable, WidthCaseAndWrapAround)
-{
-    auto table = std::make_unique<Module1::Table>();
-    const char* const names[] = {"ガス会社", "ABC ネット", "ｶﾞｽ", "abc", "Ｍail"};
-    for (int r = 0; r < 5; ++r) {
-        (*table)[r][0] = QString::fromUtf8(names[r]);
-        (*table)[r][11] = QStringLiteral("user%1@example.jp").arg(r);
-    }
-    store::FoldedTable folded;
-    // Text, from, all fields, hit.
-    const std::tuple<const char*, int, bool, int> cases[] = {
-        {"ｶﾞｽ", 0, false, 2},     {"ガス", 2, false, 0},    {"ガス", 1, false, 2},   {"ＡＢＣ", 1, false, 3},
-        {"abc", 3, false, 1},     {"MAIL", 0, false, 4},    {"mail", 4, false, 4}, // the record itself comes last
-        {"user2@", 0, false, -1}, {"user2@", 0, true, 2},   {"EXAMPLE", 4, true, 0}, {"abc", 5, false, 1},
-        {"", 0, true, -1},        {"nothing", 0, true, -1},
-    };
-    for (const auto& [text, from, all, hit] : cases) {
-        EXPECT_EQ(folded.find(*table, 5, from, QString::fromUtf8(text), all), hit) << text << " from " << from;
-    }
-    // A changed cell is folded again.
-    (*table)[3][0] = QStringLiteral("xyz");
-    EXPECT_EQ(folded.find(*table, 5, 0, "abc", false), 1);
-    EXPECT_EQ(folded.find(*table, 5, 0, "ＸＹＺ", false), 3);
-}
 
 class Find : public ::testing::Test
 {
@@ -106,14 +80,6 @@ protected:
         };
     }
     QString view() const { return QString("%1 [%2]").arg(w->VScroll1->value()).arg(w->Text1[0]->selectedText()); }
-    static QStringList shown()
-    {
-        QStringList list;
-        for (const ui::MessageRequest& m : Prompts::takeMessages()) {
-            list << m.title + "|" + m.text;
-        }
-        return list;
-    }
 
     std::unique_ptr<Form1> w;
 };
@@ -127,7 +93,7 @@ TEST_F(Find, TheDialogFindsFromTheRecordAfterTheOneShownAndWrapsRound)
     EXPECT_EQ(find(search("ｶﾞｽ")), "3 [ガス会社]");
     EXPECT_EQ(find(search("abc ネット")), "0 [ABC ﾈｯﾄ]"); // past the end, from the start again
     EXPECT_EQ(find(search("GAS")), "0 [ABC ﾈｯﾄ] open");   // provider names only
-    EXPECT_EQ(shown(), QStringList({"検索|「GAS」は見つかりません。"}));
+    EXPECT_PROMPTS({"「GAS」は見つかりません。", "検索"});
     EXPECT_EQ(find(search("GAS", true)), "4 [provider4]");
     // A hit on the record shown leaves the view and selects the name.
     w->Text1[6]->setFocus();
@@ -135,7 +101,7 @@ TEST_F(Find, TheDialogFindsFromTheRecordAfterTheOneShownAndWrapsRound)
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
     w->Text1[0]->setCursorPosition(2); // box 0 had the focus already: selected all the same
     EXPECT_EQ(find(search("provider4")), "4 [provider4]");
-    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_PROMPTS();
 
     // The dialog keeps its text and check box, its search button is off while the box is empty.
     find([](frmFind& dialog) {
@@ -145,7 +111,7 @@ TEST_F(Find, TheDialogFindsFromTheRecordAfterTheOneShownAndWrapsRound)
         EXPECT_FALSE(dialog.cmdFindNext->isEnabled());
         QTest::keyClick(dialog.txtFind, Qt::Key_Return);
     });
-    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_PROMPTS();
 }
 
 TEST_F(Find, F3RepeatsTheLastSearchOrOpensTheDialog)
@@ -161,7 +127,7 @@ TEST_F(Find, F3RepeatsTheLastSearchOrOpensTheDialog)
     RecordTable[3][12] = "changed";
     w->mnuFindNext->trigger(); // only the message: the view stays
     EXPECT_EQ(view(), "3 [provider3]");
-    EXPECT_EQ(shown(), QStringList({"検索|「r3f12」は見つかりません。"}));
+    EXPECT_PROMPTS({"「r3f12」は見つかりません。", "検索"});
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
