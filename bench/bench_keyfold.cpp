@@ -10,6 +10,7 @@
 #include "login/Settings.h"
 #include "mainwin/Form1.h"
 #include "store/DataFile.h"
+#include "store/FoldedTable.h"
 #include "store/Module1.h"
 #include "ui/AppSetup.h"
 #include "ui/ProgramEnd.h"
@@ -200,6 +201,37 @@ void BM_SaveBookFile(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * workspace().bookBytes.size());
 }
 BENCHMARK(BM_SaveBookFile)->Unit(benchmark::kMicrosecond);
+
+// A search through the whole book for a text it does not hold (so every record is compared and the search wraps
+// round to the record it started from), with the folded copy of the cells already made: provider names only
+// (all=0) or all thirteen fields (all=1). BM_FoldBook is the folding of every cell that the first search after
+// opening a book does.
+void BM_FindInBook(benchmark::State& state)
+{
+    const Module1::Table& book = *workspace().book;
+    const bool allFields = state.range(0) != 0;
+    store::FoldedTable folded;
+    folded.find(book, BookSize, 0, QStringLiteral("x"), true);
+    const QString text = QStringLiteral("ｶﾞｽ会社");
+    for (auto _ : state) {
+        const int found = folded.find(book, BookSize, 500, text, allFields);
+        if (found != -1) {
+            state.SkipWithError("the text is in the book");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_FindInBook)->ArgName("all")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_FoldBook(benchmark::State& state)
+{
+    const Module1::Table& book = *workspace().book;
+    for (auto _ : state) {
+        store::FoldedTable folded;
+        benchmark::DoNotOptimize(folded.find(book, BookSize, 0, QStringLiteral("not there"), true));
+    }
+}
+BENCHMARK(BM_FoldBook)->Unit(benchmark::kMillisecond);
 
 // ---- The main window ----
 

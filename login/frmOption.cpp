@@ -3,12 +3,12 @@
 #include "login/Settings.h"
 #include "mainwin/Form1.h"
 #include "ui/FormBuilder.h"
+#include "ui/TextBox.h"
 #include "ui/Twips.h"
 #include "ui/Windows.h"
 #include "ui/WrapCheckBox.h"
 
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QPushButton>
 
 using ui::Control;
@@ -77,7 +77,7 @@ void frmOption::Command3_Click()
     login::writeSetting(login::KeyOptionCheck5, login::checkText(Check5->isChecked()));
     const bool masked = Check3->isChecked();
     for (int index : {2, 6, 12}) {
-        ui::setPasswordMasked(m_main.Text1[index], masked);
+        m_main.Text1[index]->setMasked(masked);
     }
     done(Accepted);
 }

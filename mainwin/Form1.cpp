@@ -4,6 +4,7 @@
 #include "login/frmLogin.h"
 #include "login/frmOption.h"
 #include "reorder/frmChange.h"
+#include "ui/Composition.h"
 #include "ui/Prompts.h"
 #include "ui/WrapCheckBox.h"
 
@@ -14,6 +15,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 #include <limits>
 
@@ -47,12 +51,14 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     connectHandlers();
     watchSessionEnd();
+    describePosition();
     // Fixed single border: the window keeps the size of its design and cannot be maximised.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     CommonDialog1.Filter = QStringLiteral(
         "Keyfoldファイル (*.kf1)|*.kf1|Keyfold暗号付きファイル (*.kf2)|*.kf2|CSVファイル (*.csv)|*.csv|");
     ui::Prompts::setParentWindow(this);
+    ui::Composition::install();
     centreOnScreen();
 }
 
@@ -69,7 +75,17 @@ void Form1::connectHandlers()
         connect(Text1[i], &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
         Text1[i]->installEventFilter(this);
     }
+    // The wheel is taken where it happens: the toolkit hands a wheel event from a box on to its parent only when
+    // the event came from the platform itself.
+    centralWidget()->installEventFilter(this);
+    for (QWidget* child : centralWidget()->findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
+    connect(VScroll1, &QScrollBar::rangeChanged, this, [this] { describePosition(); });
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] {
+        describePosition();
+        // A word still being composed belongs to the record it was typed in, not to the next one.
+        ui::Composition::settle();
         if (VScroll1->isSliderDown()) {
             VScroll1_Scroll();
         } else {
@@ -97,6 +113,8 @@ void Form1::connectHandlers()
     connect(mnuChange, &QAction::triggered, this, [this] { mnuChange_Click(); });
     connect(mnuOption, &QAction::triggered, this, [this] { mnuOption_Click(); });
     connect(mnuVer, &QAction::triggered, this, [this] { mnuVer_Click(); });
+    connect(mnuFind, &QAction::triggered, this, [this] { mnuFind_Click(); });
+    connect(mnuFindNext, &QAction::triggered, this, [this] { mnuFindNext_Click(); });
 }
 
 void Form1::setCaption(const QString& path)
@@ -125,16 +143,28 @@ void Form1::keyPressEvent(QKeyEvent* event)
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Wheel && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == centralWidget() || centralWidget()->isAncestorOf(widget)) {
+            const auto& wheel = static_cast<const QWheelEvent&>(*event);
+            return recordWheel(wheel, widget->mapTo(centralWidget(), wheel.position()));
+        }
+    }
+    if (type == QEvent::KeyPress && std::ranges::find(Text1, watched) != Text1.end()) {
+        return navigationKey(static_cast<const QKeyEvent&>(*event));
+    }
     if (type == QEvent::FocusIn || type == QEvent::FocusOut || type == QEvent::MouseButtonDblClick) {
         for (int i = 0; i < static_cast<int>(Text1.size()); ++i) {
             if (watched != Text1[i]) {
                 continue;
             }
-            // Focus that only goes to a menu, a message box or another window comes back to the same box without
-            // having been with another control: that is no arrival, and the caret stays where the user left it.
+            // Focus that only goes to a menu, the menu bar (Alt), a message box or another window comes back to the
+            // same box without having been with another control: that is no arrival, and the caret stays where the
+            // user left it.
             const auto leftForAWhile = [event] {
                 const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-                return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+                return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason ||
+                       reason == Qt::MenuBarFocusReason;
             };
             if (type == QEvent::FocusOut) {
                 Text1[i]->setProperty(FocusAwayProperty, leftForAWhile());
@@ -166,17 +196,20 @@ frmOption& Form1::optionForm()
 
 void Form1::mnuOption_Click()
 {
+    ui::Composition::settle();
     optionForm().exec();
 }
 
 void Form1::mnuChange_Click()
 {
+    ui::Composition::settle();
     frmChange dialog(*this);
     dialog.exec();
 }
 
 void Form1::mnuVer_Click()
 {
+    ui::Composition::settle();
     if (!m_about) {
         m_about = new frmAbout(this);
     }
@@ -191,6 +224,7 @@ void Form1::showReorderedBook()
     DispdataOutPut();
     applyRecordCommandStates();
     Command1->setEnabled(true);
+    updateFindEntries();
 }
 
 frmAbout* Form1::aboutBox() const

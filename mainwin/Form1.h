@@ -1,7 +1,9 @@
 #pragma once
 
 #include "store/DataFile.h"
+#include "store/FoldedTable.h"
 #include "ui/CommonDialog.h"
+#include "ui/TextBox.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,13 +18,16 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 class frmAbout;
+class frmFind;
 class frmLogin;
 class frmOption;
 
 namespace ui {
+class TextBox;
 class WrapCheckBox;
-}
+} // namespace ui
 
 // The main window: shows one record of the book at a time in thirteen edit boxes, moves between records with the
 // scroll bar, edits records, runs the file commands and carries the start-up and exit procedures. Controls and
@@ -35,7 +40,7 @@ public:
     ~Form1() override;
 
     // Controls.
-    std::array<QLineEdit*, 13> Text1{};
+    std::array<ui::TextBox*, 13> Text1{};
     QScrollBar* VScroll1 = nullptr;
     QPushButton* Command1 = nullptr;    // Save
     QPushButton* Command2 = nullptr;    // Delete
@@ -62,6 +67,8 @@ public:
     QAction* mnuAdd = nullptr;
     QAction* mnuEditAs = nullptr;
     QAction* mnuClear = nullptr;
+    QAction* mnuFind = nullptr;     // 検索, Ctrl+F
+    QAction* mnuFindNext = nullptr; // 次を検索, F3
     QAction* mnuChange = nullptr;
     QAction* mnuOption = nullptr;
     QAction* mnuVer = nullptr;
@@ -92,6 +99,16 @@ public:
     void mnuAdd_Click() { Command4_Click(); }
     void mnuEditAs_Click() { Command6_Click(); }
     void mnuClear_Click() { Command5_Click(); }
+
+    // Records from the keyboard and the wheel, and finding a record. moveToRecord moves the view as a click on the
+    // scroll bar does and leaves box 0 focused with its text selected; false when the position is out of range or
+    // already shown.
+    bool moveToRecord(int position);
+    void mnuFind_Click();
+    void mnuFindNext_Click();
+    // The record where the text is found, searching after the view position and ending with it; -1 when none.
+    int findRecord(const QString& text, bool allFields);
+    frmFind& findForm(); // loaded on first use and kept for the run, with its text and check box
 
     // File commands and the data file.
     void Command7_Click();
@@ -158,6 +175,11 @@ private:
     void saveOrRescueQuietly();
     // Add and Overwrite store only what a book file gives back: false when a box holds what it cannot.
     bool boxesCanBeStored(const QString& title);
+    void describePosition(); // the scroll bar's accessible description
+    void updateFindEntries();
+    bool navigationKey(const QKeyEvent& event);
+    bool recordWheel(const QWheelEvent& event, QPointF clientPosition);
+    void showFound(int position);
 
     // What this program last read from or wrote to the book's file, to notice another program's writes to it.
     store::FileStamp m_bookFile;
@@ -170,6 +192,12 @@ private:
     QPointer<frmOption> m_option;
     QPointer<frmLogin> m_login;
     QPointer<frmAbout> m_about;
+    QPointer<frmFind> m_find;
+    store::FoldedTable m_folded;
+    QString m_lastFind; // the text of the last search, for F3
+    bool m_lastFindAll = false;
+    int m_findHit = -1;   // where the find dialog's last search hit
+    int m_wheelDelta = 0; // wheel units not yet worth a record
 };
 
 // Enables or disables a button and its menu entry together.

@@ -40,6 +40,7 @@ void Form1::DataOpen()
         if (read.utf8) {
             reportUnstorableCells();
         }
+        updateFindEntries();
         return;
     }
 
@@ -66,6 +67,7 @@ void Form1::DataOpen()
     applyRecordCommandStates();
     setWindowTitle(QStringLiteral("新規 - Keyfold"));
     mnuChange->setEnabled(false);
+    updateFindEntries();
 }
 
 int Form1::DataSave(bool quiet)

@@ -5,6 +5,7 @@
 #include "store/Cp932.h"
 #include "store/DataFile.h"
 #include "store/Module1.h"
+#include "ui/Composition.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -56,6 +57,7 @@ bool Form1::boxesCanBeStored(const QString& title)
 
 void Form1::Command4_Click()
 {
+    ui::Composition::settle(); // a word still being composed goes into the record
     // The blank position needs a slot of its own, so slot 1000 never takes a record.
     if (RecordCount >= MaxRecords) {
         Prompts::message(QStringLiteral("レコードは1000件までしか登録できません。"));
@@ -76,10 +78,12 @@ void Form1::Command4_Click()
     Command1->setEnabled(true);
     mnuSave->setEnabled(true);
     mnuChange->setEnabled(true);
+    updateFindEntries();
 }
 
 void Form1::Command6_Click()
 {
+    ui::Composition::settle();
     if (!boxesCanBeStored(QStringLiteral("上書"))) {
         return;
     }
@@ -93,6 +97,7 @@ void Form1::Command6_Click()
 
 void Form1::Command5_Click()
 {
+    ui::Composition::settle();
     if (Prompts::message(QStringLiteral("このレコードを消しますか?"), QStringLiteral("クリア"), ui::Buttons::OkCancel,
                          ui::Answer::Ok) != ui::Answer::Ok) {
         return;
@@ -119,4 +124,5 @@ void Form1::Command5_Click()
         }
     }
     mnuSave->setEnabled(true);
+    updateFindEntries();
 }

@@ -109,6 +109,7 @@ void Form1::mnuNew_Click()
     m_bookFileUnreadable = false;
     setCaption(DataFileName);
     mnuChange->setEnabled(false);
+    updateFindEntries();
     DispDataClear();
     TableClear();
 }

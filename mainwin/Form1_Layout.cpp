@@ -3,6 +3,7 @@
 
 #include "ui/Fonts.h"
 #include "ui/FormBuilder.h"
+#include "ui/TextBox.h"
 #include "ui/Twips.h"
 #include "ui/Windows.h"
 #include "ui/WrapCheckBox.h"
@@ -32,18 +33,25 @@ struct FieldRow
     const char* caption;
     int labelLeft;
     QColor colour;
+    const char* group; // the heading the box sits under
 };
 
 // Box i shows field i. Box 0 (the provider name) sits apart, with its caption above it.
 // clang-format off
 const FieldRow FieldRows[13] = {
-    {240, "接続先", 120, QColor(255, 224, 192)},      {840, "アカウント", 240, QColor(255, 255, 192)},
-    {1200, "パスワード", 240, QColor(255, 255, 192)}, {1560, "電話番号", 240, QColor(255, 255, 192)},
-    {2160, "FTP ｻｰﾊﾞｰ", 240, QColor(255, 192, 255)},  {2520, "アカウント", 240, QColor(255, 192, 255)},
-    {2880, "パスワード", 240, QColor(255, 192, 255)}, {3240, "Webページ", 360, QColor(255, 192, 255)},
-    {3840, "NNTP ｻｰﾊﾞｰ", 240, QColor(192, 192, 255)}, {4440, "POPｻｰﾊﾞｰ", 240, QColor(255, 192, 192)},
-    {4800, "SMTPｻｰﾊﾞｰ", 240, QColor(255, 192, 192)},  {5160, "アドレス", 240, QColor(255, 192, 192)},
-    {5520, "パスワード", 240, QColor(255, 192, 192)},
+    {240, "接続先", 120, QColor(255, 224, 192), ""},
+    {840, "アカウント", 240, QColor(255, 255, 192), "接続情報"},
+    {1200, "パスワード", 240, QColor(255, 255, 192), "接続情報"},
+    {1560, "電話番号", 240, QColor(255, 255, 192), "接続情報"},
+    {2160, "FTP ｻｰﾊﾞｰ", 240, QColor(255, 192, 255), "ファイル転送"},
+    {2520, "アカウント", 240, QColor(255, 192, 255), "ファイル転送"},
+    {2880, "パスワード", 240, QColor(255, 192, 255), "ファイル転送"},
+    {3240, "Webページ", 360, QColor(255, 192, 255), "ファイル転送"},
+    {3840, "NNTP ｻｰﾊﾞｰ", 240, QColor(192, 192, 255), "ニュース"},
+    {4440, "POPｻｰﾊﾞｰ", 240, QColor(255, 192, 192), "メール"},
+    {4800, "SMTPｻｰﾊﾞｰ", 240, QColor(255, 192, 192), "メール"},
+    {5160, "アドレス", 240, QColor(255, 192, 192), "メール"},
+    {5520, "パスワード", 240, QColor(255, 192, 192), "メール"},
 };
 const int FieldTabIndex[13] = {0, 3, 5, 7, 10, 12, 14, 16, 19, 22, 24, 26, 28};
 const int FieldLabelTabIndex[13] = {1, 4, 6, 8, 11, 13, 15, 17, 20, 23, 25, 27, 40};
@@ -133,7 +141,13 @@ void Form1::buildControls()
 
     const ui::BuiltForm form = ui::buildForm(client, controlTable(), ruleTable());
     for (int i = 0; i < 13; ++i) {
-        Text1[i] = form.get<QLineEdit>(QStringLiteral("Text1(%1)").arg(i));
+        Text1[i] = form.get<ui::TextBox>(QStringLiteral("Text1(%1)").arg(i));
+        // A screen reader names each box by its heading and its label: the three password boxes differ only in
+        // their group. The label is the box's buddy, so the labelled-by relation is there too.
+        const QString caption = QString::fromUtf8(FieldRows[i].caption);
+        const QString group = QString::fromUtf8(FieldRows[i].group);
+        Text1[i]->setAccessibleName(group.isEmpty() ? caption : group + QLatin1Char(' ') + caption);
+        form.get<QLabel>(QStringLiteral("FieldLabel(%1)").arg(i))->setBuddy(Text1[i]);
     }
     for (const Heading& heading : Headings) {
         // A heading interrupts its rule: it is as wide as its text and painted over the rule.
@@ -146,6 +160,7 @@ void Form1::buildControls()
     VScroll1->setRange(0, 0);
     VScroll1->setSingleStep(1);
     VScroll1->setPageStep(1);
+    VScroll1->setAccessibleName(QStringLiteral("レコード"));
     Command1 = form.get<QPushButton>(QStringLiteral("Command1"));
     Command2 = form.get<QPushButton>(QStringLiteral("Command2"));
     Command3 = form.get<QPushButton>(QStringLiteral("Command3"));
@@ -186,6 +201,11 @@ void Form1::buildMenus()
     mnuAdd = entry(mnuEdit, "mnuAdd", "追加(&D)", false);
     mnuEditAs = entry(mnuEdit, "mnuEditAs", "上書(&S)", false);
     mnuClear = entry(mnuEdit, "mnuClear", "クリア(&C)", false);
+    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuBar03"));
+    mnuFind = entry(mnuEdit, "mnuFind", "検索(&F)...", false);
+    mnuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFindNext = entry(mnuEdit, "mnuFindNext", "次を検索(&N)", false);
+    mnuFindNext->setShortcut(QKeySequence(Qt::Key_F3));
 
     mnuSetup = bar->addMenu(QStringLiteral("ﾂｰﾙ(&T)"));
     mnuSetup->setObjectName(QStringLiteral("mnuSetup"));

@@ -68,6 +68,7 @@ bool Form1::Form_Load(const QString& commandLineBook)
         VScroll1->setMaximum(0);
         RecordCount = 0;
         mnuChange->setEnabled(false);
+        updateFindEntries();
     }
     if (!commandLineBook.isEmpty()) {
         DataFileName = commandLineBook;

@@ -70,6 +70,9 @@ frmChange::frmChange(Form1& main) : QDialog(&main, Qt::Tool | ui::FixedFrame), m
     Label3 = form.get<QLabel>(QStringLiteral("Label3"));
     Label4 = form.get<QLabel>(QStringLiteral("Label4"));
     Label5 = form.get<QLabel>(QStringLiteral("Label5"));
+    // A screen reader names the list by its heading (the list's own accessibility ignores a buddy).
+    Label1->setBuddy(List1);
+    List1->setAccessibleName(Label1->text());
 
     // currentRowChanged is emitted before setCurrentRow returns, so a handler that moves the selection has the
     // selected record's fields taken again before it goes on; changing an entry's text does not emit it.

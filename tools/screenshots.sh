@@ -58,7 +58,7 @@ fail() {
 
 # --- the screen: Xvfb picks a free display number itself ---------------------------------------------------------
 mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display_number=""
 read -r -t 20 display_number <"$work/displayfd" || true
@@ -164,6 +164,12 @@ for _ in 1 2 3; do
 done
 shoot "$main" main-window.png
 
+key ctrl+f
+wait_window '^検索$'
+type_text "ﾔﾏﾋﾞｺ"
+shoot "$window" find.png
+key Escape
+
 key alt+t o
 wait_window '^オプション$'
 shoot "$window" options.png
@@ -197,6 +203,24 @@ done
 if kill -0 "$program_pid" 2>/dev/null; then
     fail "Keyfold did not end after ファイル > 終了"
 fi
+program_pid=""
+
+# The main window again at twice the size, as on a high-resolution screen, on the book saved above.
+(cd "$work/books" && QT_SCALE_FACTOR=2 exec "$program") >"$work/program.log" 2>&1 &
+program_pid=$!
+wait_window '^マスターキーの入力$'
+type_text wqz
+key Return
+wait_window '^新規 - Keyfold$'
+main="$window"
+key ctrl+o
+wait_window '^ファイルを開く$'
+type_text "$book"
+key Return
+wait_window " - Keyfold\$"
+shoot "$window" main-window-200.png
+kill "$program_pid" 2>/dev/null || true
+wait "$program_pid" 2>/dev/null || true
 program_pid=""
 rm -f "$out/failure.png"
 echo "Done."

@@ -3,12 +3,12 @@
 #include "ui/AppStyle.h"
 #include "ui/Fonts.h"
 #include "ui/FrameBox.h"
+#include "ui/TextBox.h"
 #include "ui/Twips.h"
 #include "ui/WrapCheckBox.h"
 
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -18,15 +18,6 @@
 
 namespace ui {
 namespace {
-
-constexpr const char* NoInputMethodProperty = "keyfoldNoInputMethod";
-
-void switchInputMethodOff(QLineEdit* edit)
-{
-    edit->setProperty(NoInputMethodProperty, true);
-    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-    edit->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhSensitiveData);
-}
 
 QWidget* createWidget(const Control& control, QWidget* parent)
 {
@@ -41,14 +32,10 @@ QWidget* createWidget(const Control& control, QWidget* parent)
         return label;
     }
     case Kind::Edit: {
-        auto* edit = new QLineEdit(parent);
+        auto* edit = new TextBox(parent);
         edit->setFrame(true);
-        if (control.flags & Password) {
-            edit->setEchoMode(QLineEdit::Password);
-        }
-        if (control.flags & NoInputMethod) {
-            switchInputMethodOff(edit);
-        }
+        edit->setMasked(control.flags & Password);
+        edit->setDirectInputOnly(control.flags & NoInputMethod);
         return edit;
     }
     case Kind::Button: {
@@ -142,15 +129,6 @@ BuiltForm buildForm(QWidget* client, const QList<Control>& controls, const QList
         QWidget::setTabOrder(tabChain.at(i - 1).second, tabChain.at(i).second);
     }
     return form;
-}
-
-void setPasswordMasked(QLineEdit* edit, bool masked)
-{
-    edit->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
-    // QLineEdit turns the input method back on when its echo mode changes.
-    if (edit->property(NoInputMethodProperty).toBool()) {
-        switchInputMethodOff(edit);
-    }
 }
 
 void installAppStyle()

@@ -6,8 +6,6 @@
 #include <QString>
 #include <QWidget>
 
-class QLineEdit;
-
 // A form's layout is data: a table of controls in twips, turned into widgets here.
 namespace ui {
 
@@ -74,9 +72,6 @@ private:
 
 // Builds the controls inside `client` (whose size is the form's client area) and links the tab order.
 BuiltForm buildForm(QWidget* client, const QList<Control>& controls, const QList<Line>& lines = {});
-
-// Shows or masks an edit box with "*", keeping the input method off where the form switched it off.
-void setPasswordMasked(QLineEdit* edit, bool masked);
 
 // Installs the program's widget style (Fusion, with "*" as the password character).
 void installAppStyle();

@@ -1,6 +1,7 @@
 #include "ui/Prompts.h"
 
 #include "generated/Version.h"
+#include "ui/Composition.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -92,6 +93,8 @@ Answer showMessageBox(const MessageRequest& request)
 std::optional<FileAnswer> showFileDialog(const FileRequest& request)
 {
     QFileDialog dialog(parentWindow(), request.title);
+    // Qt's own dialog, so it speaks Japanese under every desktop as the rest of the program does.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // The open dialog takes a name that does not exist (opening it then reports the missing file) and the save
     // dialog replaces an existing file without a question.
@@ -123,6 +126,7 @@ QString displayText(const QString& text)
 
 Answer Prompts::message(const QString& text, const QString& title, Buttons buttons, std::optional<Answer> defaultAnswer)
 {
+    Composition::settle(); // a word being composed stays in its box, not in the message box
     MessageRequest request{text, title.isEmpty() ? QString::fromLatin1(keyfold::ProgramTitle) : title, buttons,
                            defaultAnswer.value_or(answersOf(buttons).constFirst())};
     ScriptState& state = script();
@@ -141,6 +145,7 @@ Answer Prompts::message(const QString& text, const QString& title, Buttons butto
 
 std::optional<FileAnswer> Prompts::fileDialog(const FileRequest& request)
 {
+    Composition::settle();
     ScriptState& state = script();
     if (!state.scripted) {
         return showFileDialog(request);

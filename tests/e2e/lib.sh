@@ -54,17 +54,13 @@ fail() {
 }
 
 # --- an X server of our own, on a display number the server picks itself among the free ones -------------------
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display_number=""
-if ! read -r -t 20 display_number <"$work/displayfd" || [ -z "$display_number" ]; then
+. "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+if ! start_display "$work"; then
     say "SKIP: Xvfb could not start a display here:"
     sed 's/^/  | /' "$work/xvfb.log"
     failed=0
     exit "$SKIP"
 fi
-export DISPLAY=":$display_number"
 say "X display $DISPLAY"
 
 # --- a fresh user: own home, settings folder and working directory ----------------------------------------------
