@@ -1,6 +1,9 @@
 // The main window's controls and menus, as laid out in twips.
 #include "mainwin/Form1.h"
 
+#include "mainwin/FieldNames.h"
+#include "store/Module1.h"
+
 #include "ui/Fonts.h"
 #include "ui/FormBuilder.h"
 #include "ui/TextBox.h"
@@ -126,6 +129,16 @@ QList<ui::Line> ruleTable()
 
 } // namespace
 
+QString fieldName(int field)
+{
+    if (field < 0 || field >= Module1::FieldCount) {
+        return QString();
+    }
+    const QString caption = QString::fromUtf8(FieldRows[field].caption);
+    const QString group = QString::fromUtf8(FieldRows[field].group);
+    return group.isEmpty() ? caption : group + QLatin1Char(' ') + caption;
+}
+
 QString Form1::bannerText()
 {
     return QStringLiteral("インターネット接続情報の手帳  Keyfold Ver");
@@ -144,9 +157,7 @@ void Form1::buildControls()
         Text1[i] = form.get<ui::TextBox>(QStringLiteral("Text1(%1)").arg(i));
         // A screen reader names each box by its heading and its label: the three password boxes differ only in
         // their group. The label is the box's buddy, so the labelled-by relation is there too.
-        const QString caption = QString::fromUtf8(FieldRows[i].caption);
-        const QString group = QString::fromUtf8(FieldRows[i].group);
-        Text1[i]->setAccessibleName(group.isEmpty() ? caption : group + QLatin1Char(' ') + caption);
+        Text1[i]->setAccessibleName(fieldName(i));
         form.get<QLabel>(QStringLiteral("FieldLabel(%1)").arg(i))->setBuddy(Text1[i]);
     }
     for (const Heading& heading : Headings) {
