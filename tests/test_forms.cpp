@@ -6,135 +6,105 @@
 #include "mainwin/Form1.h"
 #include "mainwin/frmFind.h"
 #include "reorder/frmChange.h"
-#include "store/Module1.h"
 #include "support/Dialogs.h"
 #include "support/TestApp.h"
 #include "ui/Twips.h"
 #include "ui/WrapCheckBox.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
-// Every interface under `root`, depth first.
-void walk(QAccessibleInterface* root, QList<QAccessibleInterface*>& all)
-{
-    all.append(root);
-    for (int i = 0; i < root->childCount(); ++i) {
-        if (QAccessibleInterface* child = root->child(i)) {
-            walk(child, all);
-        }
-    }
-}
-
-// The names of the controls a user can reach with the keyboard; fails for an unnamed one or two equal edit boxes.
+// The names of the controls of `window` a user can reach with the keyboard; fails for an unnamed one and for two edit
+// boxes of the same name.
 QStringList focusableNames(QWidget* window)
 {
-    QList<QAccessibleInterface*> all;
-    walk(QAccessible::queryAccessibleInterface(window), all);
     QStringList names, edits;
-    for (QAccessibleInterface* item : all) {
-        if (!item->state().focusable || item->object() == window) {
-            continue;
+    const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* item) {
+        if (item->state().focusable && item->object() != window) {
+            names << item->text(QAccessible::Name);
+            EXPECT_FALSE(names.last().trimmed().isEmpty())
+                << qPrintable(window->objectName()) << ": " << qPrintable(item->object()->objectName()) << " unnamed";
+            if (item->role() == QAccessible::EditableText) {
+                edits << names.last();
+            }
         }
-        const QString name = item->text(QAccessible::Name);
-        EXPECT_FALSE(name.trimmed().isEmpty()) << window->objectName().toStdString() << ": "
-                                               << item->object()->objectName().toStdString() << " has no name";
-        if (item->role() == QAccessible::EditableText) {
-            EXPECT_FALSE(edits.contains(name))
-                << window->objectName().toStdString() << ": two boxes named " << name.toStdString();
-            edits << name;
+        for (int i = 0; i < item->childCount(); ++i) {
+            if (QAccessibleInterface* child = item->child(i)) {
+                walk(child);
+            }
         }
-        names << name;
-    }
+    };
+    walk(QAccessible::queryAccessibleInterface(window));
+    EXPECT_EQ(edits.removeDuplicates(), 0) << qPrintable(window->objectName()) << ": two boxes of the same name";
     return names;
 }
 
 class Forms : public ::testing::Test
 {
 protected:
-    void SetUp() override { testsupport::resetProgramState(); }
-    void TearDown() override
+    void SetUp() override
     {
-        ui::setDpiOverride(96.0);
         testsupport::resetProgramState();
+        w = testsupport::makeShownMainWindow();
     }
     testsupport::TempSettings settings;
+    std::unique_ptr<Form1> w;
 };
 
 TEST_F(Forms, EveryControlOfEveryWindowHasANameAndTheBoxesAreNamedByHeadingAndLabel)
 {
-    auto w = testsupport::makeShownMainWindow();
-    const QStringList boxes = {"接続先",
-                               "接続情報 アカウント",
-                               "接続情報 パスワード",
-                               "接続情報 電話番号",
-                               "ファイル転送 FTP ｻｰﾊﾞｰ",
-                               "ファイル転送 アカウント",
-                               "ファイル転送 パスワード",
-                               "ファイル転送 Webページ",
-                               "ニュース NNTP ｻｰﾊﾞｰ",
-                               "メール POPｻｰﾊﾞｰ",
-                               "メール SMTPｻｰﾊﾞｰ",
-                               "メール アドレス",
-                               "メール パスワード"};
     const QStringList names = focusableNames(w.get());
-    for (const QString& box : boxes) {
-        EXPECT_TRUE(names.contains(box)) << box.toStdString();
+    for (const char* box :
+         {"接続先", "接続情報 アカウント", "接続情報 パスワード", "接続情報 電話番号", "ファイル転送 FTP ｻｰﾊﾞｰ",
+          "ファイル転送 アカウント", "ファイル転送 パスワード", "ファイル転送 Webページ", "ニュース NNTP ｻｰﾊﾞｰ",
+          "メール POPｻｰﾊﾞｰ", "メール SMTPｻｰﾊﾞｰ", "メール アドレス", "メール パスワード", "レコード"}) {
+        EXPECT_TRUE(names.contains(box)) << box;
     }
-    EXPECT_TRUE(names.contains("レコード"));
     // Each box is labelled by its caption.
-    QAccessibleInterface* password = QAccessible::queryAccessibleInterface(w->Text1[12]);
-    const auto labels = password->relations(QAccessible::Label);
+    const auto labels = QAccessible::queryAccessibleInterface(w->Text1[12])->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.first().first->text(QAccessible::Name), "パスワード");
 
     frmLogin login;
     frmChange reorder(*w);
     frmFind find(*w, [](const QString&, bool) { return false; });
-    auto* about = new frmAbout(w.get());
-    for (QWidget* dialog : std::initializer_list<QWidget*>{&login, &w->optionForm(), &reorder, about, &find}) {
+    frmAbout about(w.get());
+    for (QWidget* dialog : std::initializer_list<QWidget*>{&login, &w->optionForm(), &reorder, &about, &find}) {
         dialog->show();
-        EXPECT_FALSE(focusableNames(dialog).isEmpty()) << dialog->objectName().toStdString();
+        EXPECT_FALSE(focusableNames(dialog).isEmpty()) << qPrintable(dialog->objectName());
         dialog->hide();
     }
-    delete about;
 }
 
 TEST_F(Forms, TheScrollBarTellsThePositionCountedFromOneOrThatItIsNew)
 {
-    auto w = testsupport::makeShownMainWindow();
-    const auto description = [&] {
+    const auto readOut = [&](int position) {
+        w->VScroll1->setValue(position);
         return QAccessible::queryAccessibleInterface(w->VScroll1)->text(QAccessible::Description);
     };
-    EXPECT_EQ(description(), "新規");
+    EXPECT_EQ(readOut(0), "新規");
     testsupport::fillBook(10);
     w->VScroll1->setMaximum(10);
-    EXPECT_EQ(description(), "1 / 10");
-    w->VScroll1->setValue(2);
-    EXPECT_EQ(description(), "3 / 10");
-    w->VScroll1->setValue(10);
-    EXPECT_EQ(description(), "新規");
+    EXPECT_EQ(readOut(0), "1 / 10");
+    EXPECT_EQ(readOut(2), "3 / 10");
+    EXPECT_EQ(readOut(10), "新規");
     w->Text1[0]->setText("eleventh");
     w->Command4->click();
-    EXPECT_EQ(description(), "新規");
-    w->VScroll1->setValue(10);
-    EXPECT_EQ(description(), "11 / 11");
+    EXPECT_EQ(readOut(10), "11 / 11");
 }
 
 TEST_F(Forms, EnterInTheOptionsGoesToCancelNotToOk)
 {
-    auto w = testsupport::makeShownMainWindow();
     frmOption& options = w->optionForm();
-    EXPECT_TRUE(options.Command4->isDefault());
-    EXPECT_FALSE(options.Command3->isDefault());
+    EXPECT_TRUE(options.Command4->isDefault() && !options.Command3->isDefault());
     options.show();
     options.Check5->setFocus();
     options.Check2->setChecked(true);
@@ -154,12 +124,13 @@ TEST_F(Forms, TwipsAreRoundedEdgeByEdgeAtOneAndAHalfAndTwiceTheSize)
     for (const auto& [dpi, client, scrollBar, add, login] : cases) {
         SCOPED_TRACE(dpi);
         ui::setDpiOverride(dpi);
-        Form1 w;
-        EXPECT_EQ(w.centralWidget()->size(), client);
-        EXPECT_EQ(w.VScroll1->geometry(), scrollBar);
-        EXPECT_EQ(w.Command4->geometry(), add);
+        Form1 form;
+        EXPECT_EQ(form.centralWidget()->size(), client);
+        EXPECT_EQ(form.VScroll1->geometry(), scrollBar);
+        EXPECT_EQ(form.Command4->geometry(), add);
         EXPECT_EQ(frmLogin().size(), login);
     }
+    ui::setDpiOverride(96.0);
 }
 
 } // namespace
