@@ -19,8 +19,6 @@
 
 #include <algorithm>
 
-#include <limits>
-
 namespace {
 
 // Set on an edit box while the focus is away at a menu, a message box or another window.
@@ -71,7 +69,6 @@ Form1::~Form1()
 void Form1::connectHandlers()
 {
     for (int i = 0; i < static_cast<int>(Text1.size()); ++i) {
-        Text1[i]->setMaxLength(std::numeric_limits<int>::max()); // a field has no length limit of its own
         connect(Text1[i], &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
         Text1[i]->installEventFilter(this);
     }

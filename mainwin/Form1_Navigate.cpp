@@ -3,8 +3,6 @@
 // scroll bar steps one record per notch.
 #include "mainwin/Form1.h"
 
-#include "ui/Composition.h"
-
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -20,7 +18,6 @@ constexpr int WheelNotch = 120; // the wheel's units for one notch
 
 bool Form1::moveToRecord(int position)
 {
-    ui::Composition::settle();
     if (position < 0 || position > VScroll1->maximum() || position == VScroll1->value()) {
         return false;
     }

@@ -1,8 +1,14 @@
 #include "ui/TextBox.h"
 
+#include <limits>
+
 namespace ui {
 
-TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {}
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
+{
+    // A box takes a text of any length: QLineEdit's default limit of 32,767 characters would cut what is stored.
+    setMaxLength(std::numeric_limits<int>::max());
+}
 
 void TextBox::setDirectInputOnly(bool directOnly)
 {
