@@ -5,19 +5,13 @@
 # usage: desktop.sh path/to/keyfold
 # Exit status 77 (a skip) only when no X server can be started here; everything else missing is a failure.
 set -uo pipefail
-SKIP=77
 say() { printf 'e2e-desktop: %s\n' "$*"; }
 
 program="${1:?usage: desktop.sh path/to/keyfold}"
 program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-if ! command -v Xvfb >/dev/null 2>&1; then
-    say "SKIP: Xvfb is not installed, so no X server can be started here (tools/dev.sh test installs it)."
-    exit "$SKIP"
-fi
-for tool in xdotool xprop openbox dbus-run-session /usr/libexec/at-spi-bus-launcher; do
-    command -v "$tool" >/dev/null 2>&1 || { say "FAIL: $tool is missing (tools/dev.sh test installs it)."; exit 1; }
-done
+. "$here/display.sh"
+need_tools xdotool xprop openbox dbus-run-session /usr/libexec/at-spi-bus-launcher
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { say "FAIL: python3-pyatspi is missing."; exit 1; }
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
     exec dbus-run-session -- bash "$0" "$program"
@@ -38,7 +32,6 @@ fail() {
     exit 1
 }
 
-. "$here/display.sh"
 if ! start_display "$work"; then
     say "SKIP: Xvfb could not start a display here"
     failed=0

@@ -1,4 +1,19 @@
-# Shared by the end-to-end tests: a virtual X display of their own. Source it.
+# Shared by the end-to-end tests: a virtual X display of their own. Source it; the sourcing script defines say().
+
+SKIP=77
+
+# need_tools TOOL...: skips the test (77) where Xvfb is missing, so that no X server can be started here, and fails
+# it when any of the tools is missing.
+need_tools() {
+    if ! command -v Xvfb >/dev/null 2>&1; then
+        say "SKIP: Xvfb is not installed, so no X server can be started here (tools/dev.sh test installs it)."
+        exit "$SKIP"
+    fi
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || { say "FAIL: $tool is missing (tools/dev.sh test installs it)."; exit 1; }
+    done
+}
 
 # start_display FOLDER: starts Xvfb on a display number that the server picks itself among the free ones, keeping
 # its log in FOLDER; sets DISPLAY and xvfb_pid. Returns 1 when no display could be started.

@@ -11,20 +11,14 @@
 # usage: input-method.sh path/to/keyfold
 # Exit status 77 (a skip) only when no X server can be started here; everything else missing is a failure.
 set -uo pipefail
-SKIP=77
 say() { printf 'e2e-im: %s\n' "$*"; }
 
 program="${1:?usage: input-method.sh path/to/keyfold}"
 program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
-if ! command -v Xvfb >/dev/null 2>&1; then
-    say "SKIP: Xvfb is not installed, so no X server can be started here (tools/dev.sh test installs it)."
-    exit "$SKIP"
-fi
-for tool in xdotool xwininfo ibus-daemon dbus-run-session iconv /usr/lib/ibus-mozc/ibus-engine-mozc; do
-    command -v "$tool" >/dev/null 2>&1 || { say "FAIL: $tool is missing (tools/dev.sh test installs it)."; exit 1; }
-done
+. "$here/display.sh"
+need_tools xdotool xwininfo ibus-daemon dbus-run-session iconv /usr/lib/ibus-mozc/ibus-engine-mozc
 
 if [ "$(id -u)" -eq 0 ]; then
     # A scratch folder the unprivileged user owns, with a copy of the program it can surely run.
@@ -65,7 +59,6 @@ if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
     exec dbus-run-session -- bash "$0" "$program"
 fi
 
-. "$here/display.sh"
 if ! start_display "$work"; then
     say "SKIP: Xvfb could not start a display here"
     failed=0

@@ -2,20 +2,10 @@
 # server of its own (exit 77, a skip, only where none can be started), makes a fresh user (home, settings folder,
 # working directory $work/cwd) and gives helpers to start the program, find, focus and click windows and type.
 # Sets $work, $book (a book file's path in the working directory) and $settings; cleans up at exit.
-SKIP=77
-
 say() { printf 'e2e: %s\n' "$*"; }
 
-if ! command -v Xvfb >/dev/null 2>&1; then
-    say "SKIP: Xvfb is not installed, so no X server can be started here (tools/dev.sh test installs it)."
-    exit "$SKIP"
-fi
-for tool in xdotool xwininfo xmodmap; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        say "FAIL: $tool is missing (tools/dev.sh test installs it)."
-        exit 1
-    fi
-done
+. "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+need_tools xdotool xwininfo xmodmap
 [ -x "$program" ] || { say "FAIL: no program at $program"; exit 1; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-e2e.XXXXXX")"
@@ -54,7 +44,6 @@ fail() {
 }
 
 # --- an X server of our own, on a display number the server picks itself among the free ones -------------------
-. "$(dirname "${BASH_SOURCE[0]}")/display.sh"
 if ! start_display "$work"; then
     say "SKIP: Xvfb could not start a display here:"
     sed 's/^/  | /' "$work/xvfb.log"
