@@ -5,14 +5,11 @@
 #include "support/Dialogs.h"
 #include "support/TestApp.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QMap>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-
-#include <tuple>
 
 using namespace about;
 
@@ -22,8 +19,8 @@ const QString ToolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const QString LocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const ui::MessageRequest unavailable{"現時点ではｼｽﾃﾑ情報を使用できません", "Keyfold"};
 
-// A registry holding only the given values, and a starter that finds and starts every program or none; both log
-// every call. A key's handle is 100 + its place among the keys.
+// A registry holding only the given values (a key's handle is 100 + its place), and a starter that finds and starts
+// every program or none; both log every call.
 struct Fakes : Registry, ProgramStarter
 {
     QMap<QString, QMap<QString, std::pair<std::uint32_t, QByteArray>>> keys; // key, value name: (type, bytes)
@@ -32,21 +29,18 @@ struct Fakes : Registry, ProgramStarter
     RegStatus openKey(RegRoot root, const QString& path, std::uint32_t access, RegHandle& handle) override
     {
         calls << "open " + path;
-        if (root != HKEY_LOCAL_MACHINE || access != KEY_ALL_ACCESS || !keys.contains(path)) {
-            return ERROR_FILE_NOT_FOUND;
-        }
-        handle = 100 + keys.keys().indexOf(path);
-        return ERROR_SUCCESS;
+        const bool found = root == HKEY_LOCAL_MACHINE && access == KEY_ALL_ACCESS && keys.contains(path);
+        return found ? (handle = 100 + keys.keys().indexOf(path), ERROR_SUCCESS) : ERROR_FILE_NOT_FOUND;
     }
     RegStatus queryValue(RegHandle key, const QString& name, std::uint32_t& type, QByteArray& data) override
     {
         calls << "query " + name;
-        const auto values = keys.value(keys.keys().value(key - 100));
-        if (!values.contains(name) || data != QByteArray(1024, '\0')) {
+        const auto value = keys.value(keys.keys().value(key - 100)).value(name);
+        if (value.second.isNull() || data != QByteArray(1024, '\0')) {
             return ERROR_FILE_NOT_FOUND;
         }
-        type = values[name].first;
-        data.replace(0, values[name].second.size(), values[name].second);
+        type = value.first;
+        data.replace(0, value.second.size(), value.second);
         return ERROR_SUCCESS;
     }
     RegStatus closeKey(RegHandle key) override { return calls << QStringLiteral("close %1").arg(key), ERROR_SUCCESS; }
@@ -59,18 +53,18 @@ TEST(SysInfo, EachPathToTheToolAndHowValuesAreRead)
     const QStringList own = {"open " + ToolKey, "query PATH", "close 100"}, noOwn = {"open " + ToolKey, "close 0"};
     const QStringList shared = noOwn + QStringList{"open " + LocationKey, "query MSINFO", "close 100"};
     const QString exe = "C:\\s\\MSINFO32.EXE";
-    // Each case: the type of the value PATH in the tool's key, and its bytes if it is there; the value MSINFO of the
-    // shared tools' key if it is there; whether the program file exists and starts; the calls made.
+    // The type and bytes of PATH in the tool's key (none if null); MSINFO of the shared tools' key (none if null);
+    // whether the program file exists and starts; the calls made.
     const std::tuple<std::uint32_t, QByteArray, QByteArray, bool, QStringList> cases[] = {
         // The tool's own key is trusted without looking for the file. Its value ends at the first NUL and is code
         // page 932; a 32-bit number is "&h" + each byte as hex without its leading zero, highest first, formatted
         // as a number when it is one; any other type counts as read, with nothing in it.
-        {REG_SZ, QByteArray("C:\\a.exe\0x.exe", 14), {}, true, QStringList(own) << "start C:\\a.exe"},
-        {REG_SZ, "C:\\\xC2\xB0\xD9", {}, false, QStringList(own) << "start C:\\ﾂｰﾙ"},
-        {REG_DWORD, QByteArray("\x05\x1A\0\0", 4), {}, false, QStringList(own) << "start 421"},
-        {REG_DWORD, "\xFF\xFF\xFF\xFF", {}, false, QStringList(own) << "start 4294967295"},
-        {REG_DWORD, QByteArray(4, '\0'), {}, false, QStringList(own) << "start &h"},
-        {3, "C:\\t.exe", {}, false, QStringList(own) << "start "},
+        {REG_SZ, QByteArray("C:\\a.exe\0x.exe", 14), {}, true, own + QStringList("start C:\\a.exe")},
+        {REG_SZ, "C:\\\xC2\xB0\xD9", {}, false, own + QStringList("start C:\\ﾂｰﾙ")},
+        {REG_DWORD, QByteArray("\x05\x1A\0\0", 4), {}, false, own + QStringList("start 421")},
+        {REG_DWORD, "\xFF\xFF\xFF\xFF", {}, false, own + QStringList("start 4294967295")},
+        {REG_DWORD, QByteArray(4, '\0'), {}, false, own + QStringList("start &h")},
+        {3, "C:\\t.exe", {}, false, own + QStringList("start ")},
         {REG_SZ, QByteArray(1024, 'x'), {}, true, own}, // no end within the buffer: a failure
         // Else the folder of the shared tools, only when the file is there.
         {0, {}, "C:\\s", false, shared + QStringList{"exists " + exe}},
@@ -108,14 +102,12 @@ TEST(AboutBox, TextsAndOneBoxAtATime)
     main.mnuVer_Click();
     QPointer<frmAbout> box = main.aboutBox();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowTitle(), "Keyfoldのﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(box->lblTitle->text(), "Keyfold");
-    EXPECT_EQ(box->lblVersion->text(), "ﾊﾞｰｼﾞｮﾝ 1.1.3");
+    EXPECT_EQ(QStringList({box->windowTitle(), box->lblTitle->text(), box->lblVersion->text()}),
+              QStringList({"Keyfoldのﾊﾞｰｼﾞｮﾝ情報", "Keyfold", "ﾊﾞｰｼﾞｮﾝ 1.1.3"}));
     EXPECT_TRUE(box->Label2->text().startsWith("(連絡先)"));
     box->lblTitle->setText("changed");
     main.mnuVer_Click(); // the same box, not a second one
-    EXPECT_EQ(main.aboutBox(), box);
-    EXPECT_EQ(box->lblTitle->text(), "changed");
+    EXPECT_TRUE(main.aboutBox() == box && box->lblTitle->text() == "changed");
     box->cmdSysInfo->click(); // no registry on this platform: the message, and the box stays
     EXPECT_PROMPTS(unavailable);
     QTest::keyClick(box->cmdOK, Qt::Key_Escape);

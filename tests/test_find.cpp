@@ -1,5 +1,4 @@
-// Finding a record: the find dialog, F3, width and case folding, wrap-around, and when the two menu entries are
-// available.
+// Finding a record: the find dialog, F3, width and case folding, wrap-around, and when the menu entries are on.
 #include "mainwin/Form1.h"
 #include "mainwin/frmFind.h"
 #include "store/Module1.h"
@@ -19,28 +18,16 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-using Module1::RecordTable;
-using ui::Prompts;
-
 class Find : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        testsupport::resetProgramState();
-        w = testsupport::makeShownMainWindow();
-    }
-    // Presses `key` in the box with the focus. Unless `text` is null, in the find dialog, which keeps what was asked
-    // last, searches for `text` with Return and cancels if the dialog is still open. Returns view(), " open" added
-    // when the dialog stayed open.
+    // Presses `key` in the focused box. Unless `text` is null, the find dialog must show what was asked last; it is
+    // answered with `text` and Return, and cancelled if still open. Returns view(), " open" added if it stayed open.
     QString find(QKeyCombination key, const char* text = nullptr, bool all = false)
     {
         QString open;
-        const QString asked = text ? std::exchange(last, text + QString(all ? " all" : "")) : last;
         if (text) {
-            QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, [&, asked = std::exchange(last, text + QString(all ? " all" : ""))] {
                 auto* dialog = qobject_cast<frmFind*>(QApplication::activeModalWidget());
                 ASSERT_TRUE(dialog) << "no find dialog";
                 EXPECT_EQ(dialog->txtFind->text() + (dialog->chkAll->isChecked() ? " all" : ""), asked);
@@ -68,7 +55,7 @@ protected:
         return QString("%1 box%2 [%3]").arg(w->VScroll1->value()).arg(focus).arg(w->Text1[0]->selectedText());
     }
 
-    std::unique_ptr<Form1> w;
+    std::unique_ptr<Form1> w = (testsupport::resetProgramState(), testsupport::makeShownMainWindow());
     QString last;
 };
 
@@ -78,9 +65,9 @@ TEST_F(Find, SearchesStartAfterTheRecordShownWrapRoundIgnoreWidthAndCaseAndRepea
     w->VScroll1->setMaximum(5);
     w->showReorderedBook(); // the find entries on
     w->VScroll1->setValue(1);
-    RecordTable[3][0] = "ガス会社";
-    RecordTable[0][0] = "ABC ﾈｯﾄ";
-    RecordTable[4][9] = "pop.gas.example.jp";
+    Module1::RecordTable[3][0] = "ガス会社";
+    Module1::RecordTable[0][0] = "ABC ﾈｯﾄ";
+    Module1::RecordTable[4][9] = "pop.gas.example.jp";
     const QKeyCombination dialog = Qt::CTRL | Qt::Key_F;
     const std::tuple<int, QKeyCombination, const char*, bool, const char*> searches[] = {
         // {box with the focus, key, text asked in the dialog, all fields, view afterwards}
@@ -99,8 +86,8 @@ TEST_F(Find, SearchesStartAfterTheRecordShownWrapRoundIgnoreWidthAndCaseAndRepea
         w->Text1[box]->setFocus();
         EXPECT_EQ(find(key, text, all), expected) << text;
     }
-    RecordTable[4][0] = "changed"; // searched as it is now
-    w->mnuFindNext->trigger();     // only the message: the view stays
+    Module1::RecordTable[4][0] = "changed"; // searched as it is now: only the message, the view stays
+    w->mnuFindNext->trigger();
     EXPECT_EQ(view(), "4 box0 []");
     EXPECT_PROMPTS({"「GAS」は見つかりません。", "検索"}, {"「provider4」は見つかりません。", "検索"});
 }
@@ -109,24 +96,22 @@ TEST_F(Find, FindAndFindNextAreOnWhileTheBookHoldsRecords)
 {
     const auto entries = [this] { return w->mnuFind->isEnabled() + w->mnuFindNext->isEnabled(); };
     EXPECT_EQ(entries(), 0);
-    w->Text1[0]->setText("alpha");
-    w->Command4->click();
-    EXPECT_EQ(entries(), 2);
-    w->VScroll1->setValue(0);
-    Prompts::queueAnswer(ui::Answer::Ok);
-    w->Command5->click(); // the only record cleared
-    EXPECT_EQ(entries(), 0);
     testsupport::fillBook(3);
     w->VScroll1->setMaximum(3);
     w->showReorderedBook();
     EXPECT_EQ(entries(), 2);
-    Prompts::queueAnswer(ui::Answer::No); // the changes not saved
+    ui::Prompts::queueAnswer(ui::Answer::No); // the changes not saved
     w->mnuNew->trigger();
     EXPECT_EQ(entries(), 0);
-    EXPECT_EQ(Prompts::takeMessages().size(), 2);
+    w->Text1[0]->setText("alpha");
+    w->Command4->click();
+    EXPECT_EQ(entries(), 2);
+    w->VScroll1->setValue(0);
+    ui::Prompts::queueAnswer(ui::Answer::Ok);
+    w->Command5->click(); // the only record cleared
+    EXPECT_EQ(entries(), 0);
+    EXPECT_EQ(ui::Prompts::takeMessages().size(), 2);
 }
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -1,5 +1,4 @@
-// Every window as assistive technology sees it (names, labels, the scroll bar's position), the options dialog's
-// default button, and the forms' geometry at a scaling other than 100 %.
+// Every window as assistive technology sees it, the options dialog's default button, and geometry above 100 %.
 #include "about/frmAbout.h"
 #include "login/frmLogin.h"
 #include "login/frmOption.h"
@@ -20,15 +19,12 @@
 
 #include <functional>
 
-namespace {
-
-// The names of the controls of `window` a user can reach with the keyboard; fails for an unnamed one and for two edit
-// boxes of the same name.
-QStringList focusableNames(QWidget* window)
+// The names of the controls of `window` reachable from the keyboard; fails for one unnamed or two edit boxes alike.
+static QStringList focusableNames(QWidget* window)
 {
     QStringList names, edits;
     const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* item) {
-        if (item->state().focusable && item->object() != window) {
+        if (item && item->state().focusable && item->object() != window) {
             names << item->text(QAccessible::Name);
             EXPECT_FALSE(names.last().trimmed().isEmpty())
                 << qPrintable(window->objectName()) << ": " << qPrintable(item->object()->objectName()) << " unnamed";
@@ -36,10 +32,8 @@ QStringList focusableNames(QWidget* window)
                 edits << names.last();
             }
         }
-        for (int i = 0; i < item->childCount(); ++i) {
-            if (QAccessibleInterface* child = item->child(i)) {
-                walk(child);
-            }
+        for (int i = 0; item && i < item->childCount(); ++i) {
+            walk(item->child(i));
         }
     };
     walk(QAccessible::queryAccessibleInterface(window));
@@ -50,13 +44,8 @@ QStringList focusableNames(QWidget* window)
 class Forms : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        testsupport::resetProgramState();
-        w = testsupport::makeShownMainWindow();
-    }
     testsupport::TempSettings settings;
-    std::unique_ptr<Form1> w;
+    std::unique_ptr<Form1> w = (testsupport::resetProgramState(), testsupport::makeShownMainWindow());
 };
 
 TEST_F(Forms, EveryControlOfEveryWindowHasANameAndTheBoxesAreNamedByHeadingAndLabel)
@@ -68,9 +57,8 @@ TEST_F(Forms, EveryControlOfEveryWindowHasANameAndTheBoxesAreNamedByHeadingAndLa
           "メール POPｻｰﾊﾞｰ", "メール SMTPｻｰﾊﾞｰ", "メール アドレス", "メール パスワード", "レコード"}) {
         EXPECT_TRUE(names.contains(box)) << box;
     }
-    // Each box is labelled by its caption.
     const auto labels = QAccessible::queryAccessibleInterface(w->Text1[12])->relations(QAccessible::Label);
-    ASSERT_EQ(labels.size(), 1);
+    ASSERT_EQ(labels.size(), 1); // each box labelled by its caption
     EXPECT_EQ(labels.first().first->text(QAccessible::Name), "パスワード");
 
     frmLogin login;
@@ -93,9 +81,7 @@ TEST_F(Forms, TheScrollBarTellsThePositionCountedFromOneOrThatItIsNew)
     EXPECT_EQ(readOut(0), "新規");
     testsupport::fillBook(10);
     w->VScroll1->setMaximum(10);
-    EXPECT_EQ(readOut(0), "1 / 10");
-    EXPECT_EQ(readOut(2), "3 / 10");
-    EXPECT_EQ(readOut(10), "新規");
+    EXPECT_EQ((QStringList{readOut(0), readOut(2), readOut(10)}), (QStringList{"1 / 10", "3 / 10", "新規"}));
     w->Text1[0]->setText("eleventh");
     w->Command4->click();
     EXPECT_EQ(readOut(10), "11 / 11");
@@ -115,8 +101,7 @@ TEST_F(Forms, EnterInTheOptionsGoesToCancelNotToOk)
 
 TEST_F(Forms, TwipsAreRoundedEdgeByEdgeAtOneAndAHalfAndTwiceTheSize)
 {
-    // At 96 dpi every twips value of the design is a whole number of pixels; at 144 dpi many end in a half, and at
-    // 192 dpi the sizes double.
+    // At 144 dpi many twips values of the design end in half a pixel; at 192 dpi the sizes double.
     const std::tuple<double, QSize, QRect, QRect, QSize> cases[] = {
         {144, {678, 630}, {492, 24, 26, 554}, {540, 72, 122, 38}, {374, 117}},
         {192, {904, 840}, {656, 32, 34, 738}, {720, 96, 162, 50}, {498, 156}},
@@ -132,8 +117,6 @@ TEST_F(Forms, TwipsAreRoundedEdgeByEdgeAtOneAndAHalfAndTwiceTheSize)
     }
     ui::setDpiOverride(96.0);
 }
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <tuple>
 
 namespace {
 
@@ -24,10 +23,9 @@ using Records = std::vector<Module1::Record>;
 
 TEST(Reorder, MovesApplyAndEveryWayOfClosing)
 {
-    // Each case: the records in the book, every field of each different from the others'; the steps (U up, D down,
-    // also where disabled, A apply, a digit selects that entry); the working copy then, as places in the book as it
-    // was; Label2 then; the close (K O.K, C Cancel, E Escape, X the close box); the book afterwards; and whether the
-    // main window was brought up to date (view 0 showing record 0, Save enabled) or stayed as it was.
+    // Records in the book; steps (U up, D down, also where disabled, A apply, a digit selects); the working copy then,
+    // as places in the book; Label2; the close (K O.K, C Cancel, E Escape, X close box); the book afterwards; whether
+    // the main window was brought up to date (view 0 showing record 0, Save enabled) or stayed as it was.
     const std::tuple<int, const char*, const char*, const char*, char, const char*, bool> cases[] = {
         {1, "UD", "0", "0", 'C', "0", false},         // a single record: both ends at once
         {3, "U2D", "012", "2", 'C', "012", false},    // a move past an end does nothing
@@ -53,8 +51,8 @@ TEST(Reorder, MovesApplyAndEveryWayOfClosing)
         Form1 main;
         main.VScroll1->setMaximum(n);
         main.VScroll1->setValue(n / 2);
-        QStringList shownBefore, shownAfter;
-        std::ranges::transform(main.Text1, std::back_inserter(shownBefore), &QLineEdit::text);
+        const auto shown = [&] { return QStringList{main.Text1[0]->text(), main.Text1[12]->text()}; };
+        const QStringList shownBefore = shown();
         QTimer::singleShot(0, [&] {
             auto* d = qobject_cast<frmChange*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
@@ -84,9 +82,8 @@ TEST(Reorder, MovesApplyAndEveryWayOfClosing)
         EXPECT_EQ(main.findChild<frmChange*>(), nullptr) << "unloaded when it closes";
         EXPECT_EQ(Records(Module1::RecordTable.begin(), Module1::RecordTable.begin() + n), records(book));
         EXPECT_EQ(main.VScroll1->value(), mainUpdated ? 0 : n / 2);
-        std::ranges::transform(main.Text1, std::back_inserter(shownAfter), &QLineEdit::text);
         const Module1::Record& first = Module1::RecordTable[0];
-        EXPECT_EQ(shownAfter, mainUpdated ? QStringList(first.begin(), first.end()) : shownBefore);
+        EXPECT_EQ(shown(), mainUpdated ? QStringList({first[0], first[12]}) : shownBefore);
         EXPECT_EQ(main.Command1->isEnabled(), mainUpdated) << "Save";
     }
 }

@@ -44,40 +44,6 @@ TEST(Settings, CheckValueIsTheLeadingNumberRoundedAndOnlyOneIsTicked)
     }
 }
 
-TEST(Login, ARefusedKeyStaysSelectedSoThatTheNextTypingReplacesIt)
-{
-    testsupport::resetProgramState();
-    Module1::MasterKey = "wqz";
-    frmLogin dialog;
-    dialog.show();
-    QApplication::setActiveWindow(&dialog);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    // Typed into one dialog in turn: keys of another case or with a trailing blank are refused, and so is a new key
-    // of nothing (Backspace empties the box); Enter is OK. A new key chosen is the start-up's business, below.
-    const ui::MessageRequest noKeyTyped{"マスターキーが入力されていません", "マスターキーの新規作成"};
-    const std::tuple<const char*, QList<Answer>, int, QList<ui::MessageRequest>> tries[] = {
-        {"WQZ", {Answer::No}, Module1::LoginRefused, {NewKeyQuestion}},
-        {"wqz ", {Answer::No}, Module1::LoginRefused, {NewKeyQuestion}},
-        {"\b", {Answer::Yes}, Module1::LoginRefused, {NewKeyQuestion, noKeyTyped}},
-        {"wqz", {}, Module1::LoginAccepted, {}},
-    };
-    for (const auto& [typed, answers, result, prompts] : tries) {
-        SCOPED_TRACE(typed);
-        const QString text = QString(typed).remove('\b');
-        std::ranges::for_each(answers, Prompts::queueAnswer);
-        QTest::keyClicks(dialog.txtPassword, typed);
-        EXPECT_EQ(dialog.txtPassword->displayText(), QString(text.size(), '*'));
-        QTest::keyClick(dialog.txtPassword, Qt::Key_Return);
-        EXPECT_EQ(Module1::LoginResult, result);
-        EXPECT_PROMPTS(prompts);
-        const bool stays = result == Module1::LoginRefused;
-        EXPECT_EQ(std::tuple(dialog.isVisible(), dialog.LoginSucceeded, ui::ProgramEnd::ended()),
-                  std::tuple(stays, !stays, false));
-        EXPECT_TRUE(!stays || (dialog.txtPassword->hasFocus() && dialog.txtPassword->selectedText() == text));
-    }
-    EXPECT_FALSE(dialog.txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
-}
-
 class StartupExit : public ::testing::Test
 {
 protected:
@@ -88,7 +54,7 @@ protected:
         testsupport::resetProgramState();
     }
 
-    // FileName, Check1 and the three options on disk, '-' for each absent, read by the names and in the section the
+    // FileName, Check1 and the three options on disk, '-' for each absent, by the names and in the section the
     // settings file has always used.
     QString stored() const
     {
@@ -98,6 +64,12 @@ protected:
             values << file.value(QStringLiteral("load/") + key, "-").toString();
         }
         return values.join('|');
+    }
+    // A book of `count` records whose first field reads `first`, the other twelve empty.
+    static void writeBook(const QString& path, int count, const QByteArray& first)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write((first + ",,,,,,,,,,,,\r\n").repeated(count)) > 0);
     }
 
     // Runs the start-up as the program does; `answer` acts on the master-key dialog if one is shown.
@@ -145,122 +117,90 @@ protected:
     bool loginShown = false;
 };
 
-TEST_F(StartupExit, StartsOnNoFileTheRememberedOneOrTheNewKeysOneAndCancelEndsAtOnce)
+TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOneAndExitRemembersItAbsolute)
 {
-    // First run: the built-in key is asked for, the book is empty, nothing is ticked, nothing stored.
-    ASSERT_TRUE(startUp(typeKey("wqz")));
-    EXPECT_TRUE(loginShown);
-    expectBook("", 0, "", false);
-    EXPECT_TRUE(window->Label8->text().endsWith("Keyfold Ver 1.1.3"));
-    EXPECT_PROMPTS();
-    EXPECT_EQ(stored(), "-|-|-|-|-");
-
-    // Logging on with the current key chosen: no dialog, and the remembered file opens.
-    const QString book = work.filePath("帳簿, 2024; A=B #1.kf1");
-    // Data files of two and three records whose first field reads "book" and "default", the other twelve empty.
-    for (const auto& [path, count, first] :
-         {std::tuple<QString, int, QByteArray>{book, 2, "book"}, {"keyfold.kf1", 3, "default"}}) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write((first + ",,,,,,,,,,,,\r\n").repeated(count)) > 0);
+    const QString book = work.filePath("帳簿, 2024; A=B #1.kf1"), given = work.filePath("given.kf1");
+    const QString gone = work.filePath("gone.kf1");
+    const ui::MessageRequest goneMissing{"Keyfold(" + gone + ")\rファイルが見つかりません。", "Keyfold"};
+    writeBook(book, 2, "book");
+    writeBook("keyfold.kf1", 3, "default");
+    writeBook(given, 2, "given");
+    // Each row: FileName and Check1, the option to skip the dialog and auto-save as stored (none if empty); the
+    // command line; the key typed (none: no dialog; "mykey" a new one); the book then: file, records, first box, all
+    // four boxes ticked; the messages. A book on the command line takes the place of the start-up's own, also of a
+    // new key's "keyfold.kf1" of the working directory; a new key unticks all, on screen only.
+    const std::tuple<QString, QStringList, QStringList, QString, QString, int, QString, bool, QList<ui::MessageRequest>>
+        rows[] = {
+            {"", {}, {}, "wqz", "", 0, "", false, {}},
+            {book, {" 1", "1", "1"}, {}, "", book, 2, "book", true, {}},
+            {book, {"1", "0", "1"}, {}, "mykey", "keyfold.kf1", 3, "default", false, {NewKeyQuestion}},
+            {gone, {}, {}, "wqz", gone, 0, "", false, {goneMissing}},
+            {"", {}, {"given.kf1"}, "wqz", given, 2, "given", false, {}},
+            {book, {"1", "1", "1"}, {"given.kf1"}, "", given, 2, "given", true, {}},
+            {book, {"1", "0", "1"}, {given}, "mykey", given, 2, "given", false, {NewKeyQuestion}},
+            {"", {}, {"gone.kf1"}, "wqz", gone, 0, "", false, {goneMissing}},
+        };
+    for (const auto& [fileName, ticks, arguments, key, file, records, first, ticked, prompts] : rows) {
+        SCOPED_TRACE((fileName + " " + ticks.join(',') + " " + arguments.join(' ') + " " + key).toStdString());
+        testsupport::resetProgramState();
+        settings = std::make_unique<testsupport::TempSettings>();
+        if (!fileName.isEmpty()) {
+            login::writeSetting(login::KeyFileName, fileName);
+        }
+        for (int i = 0; i < ticks.size(); ++i) {
+            login::writeSetting(QList{login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}[i], ticks[i]);
+        }
+        const QString before = stored();
+        ASSERT_TRUE(startUp(typeKey(key, key == "mykey" ? QList{Answer::Yes} : QList<Answer>{}), arguments));
+        EXPECT_EQ(loginShown, !key.isEmpty());
+        EXPECT_PROMPTS(prompts);
+        expectBook(file, records, first, ticked);
+        EXPECT_TRUE(window->Label8->text().endsWith("Keyfold Ver 1.1.3"));
+        EXPECT_TRUE(!records || window->mnuChange->isEnabled());
+        EXPECT_EQ(stored(), before); // start-up only reads
+        window->Command3->click();   // unchanged: no question; the book is remembered only when ticked
+        EXPECT_TRUE(ui::ProgramEnd::ended());
+        EXPECT_EQ(stored().section('|', 0, 1), ticked ? file + "|1" : "|0");
     }
-    login::writeSetting(login::KeyFileName, book);
-    for (const QString& key : {login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}) {
-        login::writeSetting(key, " 1");
-    }
-    ASSERT_TRUE(startUp(typeKey("wqz")));
-    EXPECT_FALSE(loginShown);
-    expectBook(book, 2, "book", true);
+}
 
-    // Cancel, Escape or the close box, even after a refused key, end the program before anything opens.
-    login::writeSetting(login::KeyOptionCheck1, "0");
-    const QString before = stored();
+TEST_F(StartupExit, RefusedKeysStaySelectedAndCancelEscapeOrTheCloseBoxEndAtOnce)
+{
+    // Keys of another case or with a trailing blank are refused, and so is a new key of nothing (Backspace empties
+    // the box); each stays selected so that the next typing replaces it. Then Cancel, Escape or the close box, even
+    // with the right key typed, end the program before anything opens.
+    const ui::MessageRequest noKeyTyped{"マスターキーが入力されていません", "マスターキーの新規作成"};
     const LoginAction cancels[] = {[](frmLogin& login) { QTest::mouseClick(login.cmdCancel, Qt::LeftButton); },
                                    [](frmLogin& login) { QTest::keyClick(login.txtPassword, Qt::Key_Escape); },
                                    [](frmLogin& login) { login.close(); }};
     for (const LoginAction& cancel : cancels) {
         testsupport::resetProgramState();
         EXPECT_FALSE(startUp([&](frmLogin& login) {
-            typeKey("wqz!", {Answer::No})(login);       // refused: the dialog stays
+            QApplication::setActiveWindow(&login);
+            EXPECT_FALSE(login.txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
+            for (const char* typed : {"WQZ", "wqz ", "\b"}) {
+                typeKey(typed, {*typed == '\b' ? Answer::Yes : Answer::No})(login);
+                const QString text = QString(typed).remove('\b');
+                EXPECT_EQ(login.txtPassword->displayText(), QString(text.size(), '*'));
+                EXPECT_TRUE(login.isVisible() && login.txtPassword->hasFocus() &&
+                            login.txtPassword->selectedText() == text && !ui::ProgramEnd::ended() &&
+                            Module1::LoginResult == Module1::LoginRefused)
+                    << typed;
+            }
             QTest::keyClicks(login.txtPassword, "wqz"); // the right key typed, never confirmed
             cancel(login);
         }));
-        EXPECT_TRUE(ui::ProgramEnd::ended() && Module1::RecordCount == 0);
-        EXPECT_PROMPTS(NewKeyQuestion);
+        EXPECT_TRUE(ui::ProgramEnd::ended() && Module1::RecordCount == 0 && loginShown);
+        EXPECT_PROMPTS(NewKeyQuestion, NewKeyQuestion, NewKeyQuestion, noKeyTyped);
     }
-
-    // A new master key opens "keyfold.kf1" of the working directory and unticks everything, on screen only.
-    ASSERT_TRUE(startUp(typeKey("mykey", {Answer::Yes})));
-    expectBook("keyfold.kf1", 3, "default", false);
-    EXPECT_PROMPTS(NewKeyQuestion);
-    ASSERT_TRUE(QFile::remove("keyfold.kf1"));
-    ASSERT_TRUE(startUp(typeKey("mykey", {Answer::Yes})));
-    EXPECT_PROMPTS(NewKeyQuestion, {"Keyfold(keyfold.kf1)\rファイルが見つかりません。", "Keyfold"});
-    expectBook("keyfold.kf1", 0, "", false);
-
-    // A remembered file that is gone is reported; the book is empty.
-    ASSERT_TRUE(QFile::remove(book));
-    ASSERT_TRUE(startUp(typeKey("wqz")));
-    EXPECT_PROMPTS({"Keyfold(" + book + ")\rファイルが見つかりません。", "Keyfold"});
-    EXPECT_EQ(Module1::RecordCount, 0);
-    EXPECT_EQ(stored(), before); // start-up only reads
-}
-
-TEST_F(StartupExit, ABookOnTheCommandLineOpensInPlaceOfTheStartUpsOwnAndIsRememberedAbsolute)
-{
-    // Two records whose first field reads "given"; a remembered book and keyfold.kf1 of one record each.
-    for (const auto& [path, count, first] : {std::tuple<QString, int, QByteArray>{"given.kf1", 2, "given"},
-                                             {"remembered.kf1", 1, "remembered"},
-                                             {"keyfold.kf1", 1, "default"}}) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write((first + ",,,,,,,,,,,,\r\n").repeated(count)) > 0);
-    }
-    const QString given = work.filePath("given.kf1");
-
-    // No book remembered: the given one opens rather than the empty book.
-    ASSERT_TRUE(startUp(typeKey("wqz"), {"given.kf1"}));
-    expectBook(given, 2, "given", false);
-    EXPECT_TRUE(window->mnuChange->isEnabled());
-
-    // A remembered book, to be opened next time without the dialog: the given one opens, and leaving remembers
-    // its absolute path.
-    login::writeSetting(login::KeyFileName, work.filePath("remembered.kf1"));
-    for (const QString& key : {login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}) {
-        login::writeSetting(key, "1");
-    }
-    ASSERT_TRUE(startUp(typeKey("wqz"), {"given.kf1"}));
-    EXPECT_FALSE(loginShown);
-    expectBook(given, 2, "given", true);
-    window->Command3->click();
-    EXPECT_TRUE(ui::ProgramEnd::ended());
-    EXPECT_EQ(stored(), given + "|1|1|-|1");
-    testsupport::resetProgramState();
-
-    // From another folder, without an argument, the remembered book still opens.
-    QTemporaryDir elsewhere;
-    ASSERT_TRUE(QDir::setCurrent(elsewhere.path()));
-    ASSERT_TRUE(startUp(typeKey("wqz")));
-    expectBook(given, 2, "given", true);
-
-    // A new master key still unticks everything, but the given book opens instead of keyfold.kf1.
-    login::writeSetting(login::KeyOptionCheck1, "0");
-    login::writeSetting(login::KeyOptionCheck5, "0");
-    ASSERT_TRUE(startUp(typeKey("mykey", {Answer::Yes}), {given}));
-    EXPECT_PROMPTS(NewKeyQuestion);
-    expectBook(given, 2, "given", false);
-
-    // A given book that is missing is reported as any missing book; the book is empty and nothing is ticked.
-    const QString missing = QDir(elsewhere.path()).filePath("gone.kf1");
-    ASSERT_TRUE(startUp(typeKey("wqz"), {"gone.kf1"}));
-    EXPECT_PROMPTS({"Keyfold(" + missing + ")\rファイルが見つかりません。", "Keyfold"});
-    expectBook(missing, 0, "", false);
 }
 
 TEST_F(StartupExit, OptionsOkStoresTheThreeOptionsAndCancelNothing)
 {
     window = testsupport::makeShownMainWindow();
     frmOption& options = window->optionForm();
-    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled());
-    EXPECT_FALSE(options.Check3->isChecked() || options.Check4->isChecked());
+    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled() || options.Check3->isChecked() ||
+                 options.Check4->isChecked());
     for (bool ticked : {true, false, true}) { // the main window's box is mirrored at once
         window->Check1->click();
         EXPECT_EQ(options.Check2->isChecked(), ticked);
@@ -275,8 +215,8 @@ TEST_F(StartupExit, OptionsOkStoresTheThreeOptionsAndCancelNothing)
         options.Check2->setChecked(c2);
         options.Check5->setChecked(c5);
         (ok ? options.Command3 : options.Command4)->click();
-        EXPECT_EQ(std::pair(options.isVisible(), options.Check5->isChecked()), std::pair(false, c5));
-        EXPECT_EQ(window->Check1->isChecked(), ok ? c2 : true);
+        EXPECT_EQ(std::tuple(options.isVisible(), options.Check5->isChecked(), window->Check1->isChecked()),
+                  std::tuple(false, c5, ok ? c2 : true));
         EXPECT_EQ(stored(), ok ? QString("-|-|%1|%2|%3").arg(c1).arg(c2).arg(c5) : "-|-|-|-|-");
     }
 }
@@ -284,14 +224,11 @@ TEST_F(StartupExit, OptionsOkStoresTheThreeOptionsAndCancelNothing)
 TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
 {
     const ui::MessageRequest question{"このファイルを保存しますか?", "Keyfold", ui::Buttons::YesNoCancel, Answer::Yes};
-    const ui::MessageRequest pathError{"パスが見つかりません。", "Keyfold"};
-    const ui::MessageRequest savedBook{"book.kf1に保存しました", "Keyfold"};
+    const ui::MessageRequest savedBook{"book.kf1に保存しました", "Keyfold"},
+        noPath{"パスが見つかりません。", "Keyfold"};
     // Each row: the book changed; it is to be opened next time; auto-save; its file name; the answers to the
     // question; the save dialog's answer (empty to cancel it, none when not shown); the messages; the file written;
-    // the program ends.
-    // No changes, with the file to be opened next time or not; changes and the answers Cancel, No and Yes; auto-save;
-    // no file name (asked, then auto-save) and the save dialog cancelled; a save that fails (asked, then auto-save);
-    // auto-save to the name given in the save dialog.
+    // the program ends. More failed saves and auto-save are the keeping-books test's.
     using Exit = std::tuple<bool, bool, bool, QString, QList<Answer>, std::optional<QString>, QList<ui::MessageRequest>,
                             QString, bool>;
     const Exit exits[] = {
@@ -302,9 +239,7 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
         {true, true, false, "book.kf1", {Answer::Yes}, {}, {question, savedBook}, "book.kf1", true},
         {true, false, true, "book.kf1", {}, {}, {savedBook}, "book.kf1", true},
         {true, true, false, "", {Answer::Yes}, "", {question}, {}, false},
-        {true, true, true, "", {}, "", {}, {}, false},
-        {true, true, false, "missing/book.kf1", {Answer::Yes}, {}, {question, pathError}, {}, false},
-        {true, true, true, "missing/book.kf1", {}, {}, {pathError}, {}, false},
+        {true, true, false, "missing/book.kf1", {Answer::Yes}, {}, {question, noPath}, {}, false},
         {true, true, true, "", {}, "named.kf1", {{"named.kf1に保存しました", "Keyfold"}}, "named.kf1", true},
     };
     // The Exit button (a direct call), File > Exit, and the window's close box.
@@ -329,10 +264,10 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
             ways[way](*window);
             EXPECT_PROMPTS(prompts);
             const QList<ui::FileRequest> dialogs = Prompts::takeFileRequests();
-            EXPECT_EQ(dialogs.size(), saveAs ? 1 : 0);
-            EXPECT_TRUE(dialogs.isEmpty() || (dialogs[0].save && dialogs[0].title == "ファイルを保存する"));
-            EXPECT_EQ(std::pair(ui::ProgramEnd::ended(), window->isVisible()), std::pair(ends, !ends));
-            EXPECT_EQ(window->Command1->isEnabled(), changed && saved.isEmpty()) << "Save";
+            EXPECT_EQ(dialogs.size() == 1 && dialogs[0].save && dialogs[0].title == "ファイルを保存する",
+                      saveAs.has_value());
+            EXPECT_EQ(std::tuple(ui::ProgramEnd::ended(), window->isVisible(), window->Command1->isEnabled()),
+                      std::tuple(ends, !ends, changed && saved.isEmpty()));
             EXPECT_EQ(QDir().entryList(QDir::Files), saved.isEmpty() ? QStringList() : QStringList(saved));
             // Only where the program ends, the book to open next time; options are stored only by their O.K.
             const QString remembered = nextTime ? (saved.isEmpty() ? file : saved) : "";
