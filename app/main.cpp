@@ -7,10 +7,28 @@
 #include <QApplication>
 #include <QDir>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+
+namespace {
+
+// Started with standard input, output or error closed, the next file opened takes its number: the X connection
+// would then receive whatever the program writes to standard error. /dev/null takes those numbers first.
+void openMissingStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            ::open("/dev/null", O_RDWR);
+        }
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    openMissingStandardStreams();
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -1,11 +1,14 @@
 #include "login/Settings.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSettings>
 
+#include <algorithm>
 #include <cerrno>
 #include <cfenv>
 #include <cmath>
@@ -17,6 +20,7 @@ namespace login {
 namespace {
 
 const QString Group = QStringLiteral("load/");
+const QString RescueGroup = QStringLiteral("rescue");
 
 QSettings store()
 {
@@ -56,6 +60,36 @@ void writeSetting(const QString& key, const QString& value)
     makePrivate(settings.fileName());
     settings.setValue(Group + key, value);
     settings.sync();
+}
+
+void recordRescueCopy(const QString& path)
+{
+    QSettings settings = store();
+    makePrivate(settings.fileName());
+    const QByteArray key = QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    settings.setValue(RescueGroup + QLatin1Char('/') + QString::fromLatin1(key), path);
+    settings.sync();
+}
+
+QStringList takeRescueCopies()
+{
+    QSettings settings = store();
+    settings.beginGroup(RescueGroup);
+    QStringList paths;
+    for (const QString& key : settings.childKeys()) {
+        paths << settings.value(key).toString();
+    }
+    if (paths.isEmpty()) {
+        return paths;
+    }
+    settings.remove(QString());
+    settings.endGroup();
+    settings.sync();
+    // The names hold the date and time they were made.
+    static const QRegularExpression madeAt(QStringLiteral("-(\\d{8}-\\d{6})(-\\d+)?\\.csv$"));
+    const auto when = [](const QString& path) { return madeAt.match(path).captured(1) + path; };
+    std::sort(paths.begin(), paths.end(), [&when](const QString& a, const QString& b) { return when(a) < when(b); });
+    return paths;
 }
 
 int checkValue(const QString& text)

@@ -9,6 +9,7 @@
 #include "ui/WrapCheckBox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLayout>
@@ -140,6 +141,10 @@ void Form1::keyPressEvent(QKeyEvent* event)
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Quit && watched == qApp) {
+        m_book.quitStarting();
+        return false;
+    }
     if (type == QEvent::Wheel && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget == centralWidget() || centralWidget()->isAncestorOf(widget)) {

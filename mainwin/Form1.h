@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/DataFile.h"
+#include "store/BookSession.h"
 #include "store/FoldedTable.h"
 #include "ui/CommonDialog.h"
 #include "ui/TextBox.h"
@@ -119,15 +119,15 @@ public:
     void mnuSave_Click() { Command1_Click(); }
     void mnuDel_Click() { Command2_Click(); }
     void DataOpen();
-    // 0, or the number of the error that stopped the save, or SaveDeclined; nothing then changed on screen. A quiet
-    // save shows no window: no message, and no question about a file that another program changed (it declines).
-    int DataSave(bool quiet = false);
+    // Saves to DataFileName and says so; a failure is shown, a declined save says nothing. False when not saved.
+    bool DataSave();
     void DataKill();
-    static constexpr int SaveDeclined = -1; // the file was changed by another program and is not written over
+    // The book on disk: its file, what was last read or written, what counts as unsaved.
+    store::BookSession& book() { return m_book; }
 
-    // Ending without the window (SIGTERM, SIGHUP, SIGINT): saves where the auto-save option allows, else puts
-    // unsaved changes into a rescue copy, stores the settings as a normal exit does and ends the program. During
-    // the master-key dialog it ends the program and writes nothing.
+    // Ending without the window (SIGTERM, SIGHUP, SIGINT): unsaved changes (whatever Save shows) go to the book's
+    // file where the auto-save option allows, else into a rescue copy; the settings are stored as a normal exit
+    // does and the program ends. During the master-key dialog it ends the program and writes nothing.
     void endWithoutWindow();
     // The session is ending (the session manager's commit-data request). With interaction allowed the user is asked
     // as at exit; otherwise the book is saved or rescued as by endWithoutWindow(). The program goes on running
@@ -164,13 +164,16 @@ private:
     bool saveThroughDialog();                         // Save's steps; false when cancelled or failed
     bool saveBeforeLeavingBook(const QString& title); // the question before New or Open; false to stop
     bool saveAtExit();
+    static store::BookSession::AskOverwrite askOverwrite();
+    bool showSave(const store::SaveResult& result); // the messages and states after a save; true when saved
+    void nameRescueCopies();
     // The exit's question about unsaved changes, and the save it leads to; false when the user stays.
     bool settleUnsavedChanges();
     // Saves under the name chosen in the save dialog; a save that fails keeps the name the book had before.
     bool saveUnderChosenName();
     void storeExitSettings();
     void watchSessionEnd();
-    void reportUnstorableCells();
+    void reportCellsASaveChanges();
     // The book's unsaved changes, without a window: to its file when auto-save allows it, else to a rescue copy.
     void saveOrRescueQuietly();
     // Add and Overwrite store only what a book file gives back: false when a box holds what it cannot.
@@ -181,14 +184,8 @@ private:
     bool recordWheel(const QWheelEvent& event, QPointF clientPosition);
     void showFound(int position);
 
-    // What this program last read from or wrote to the book's file, to notice another program's writes to it.
-    store::FileStamp m_bookFile;
-    // The book's file failed to read: it is not written without the user choosing it again in the save dialog.
-    bool m_bookFileUnreadable = false;
+    store::BookSession m_book;
     bool m_running = false; // the start-up is over and the window is in use
-    // The book as it stood when the user chose, at the end of a session, not to save it; the exit that follows does
-    // not ask again while it is unchanged.
-    std::optional<QByteArray> m_bookLeftUnsaved;
     QPointer<frmOption> m_option;
     QPointer<frmLogin> m_login;
     QPointer<frmAbout> m_about;

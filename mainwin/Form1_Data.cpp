@@ -1,9 +1,8 @@
-// Moving the book between the record table and its data file.
+// Moving the book between the record table and its data file. The rules of the book on disk are the session's
+// (store/BookSession.h); here the window shows what they lead to.
 #include "mainwin/Form1.h"
 
 #include "mainwin/FieldNames.h"
-#include "store/DataFile.h"
-#include "store/FileErrors.h"
 #include "store/Module1.h"
 #include "ui/Prompts.h"
 #include "ui/WrapCheckBox.h"
@@ -21,8 +20,7 @@ using ui::Prompts;
 void Form1::DataOpen()
 {
     LastField = FieldCount - 1;
-    clearWholeTable();
-    const store::ReadResult read = store::readBookFile(DataFileName, RecordTable);
+    const store::ReadResult read = m_book.open(RecordTable);
     if (read.error == store::FileError::None) {
         RecordCount = static_cast<std::int16_t>(read.recordCount);
         VScroll1->setMaximum(RecordCount);
@@ -35,23 +33,15 @@ void Form1::DataOpen()
         if (RecordCount > 0) {
             mnuChange->setEnabled(true); // a book just read can be reordered
         }
-        m_bookFile = read.stamp;
-        m_bookFileUnreadable = false;
-        if (read.utf8) {
-            reportUnstorableCells();
+        if (!read.isCp932Book()) {
+            reportCellsASaveChanges();
         }
         updateFindEntries();
         return;
     }
 
-    // A failed read leaves an empty book, never half of one that a later save would write out. Nor is the empty book
-    // written over a file that exists but did not read: it has no file to save to until the user picks one. A file
-    // that is not there simply becomes the new book's file.
-    clearWholeTable();
-    m_bookFile = {};
-    m_bookFileUnreadable = read.error != store::FileError::FileNotFound;
-    if (m_bookFileUnreadable) {
-        setEnabledPair(Command2, mnuDel, false);
+    if (m_book.fileUnreadable()) {
+        setEnabledPair(Command2, mnuDel, false); // the file that failed to read is not the book's to delete
     }
     const QString description = store::errorDescription(read.error);
     if (read.error == store::FileError::FileNotFound) {
@@ -70,45 +60,68 @@ void Form1::DataOpen()
     updateFindEntries();
 }
 
-int Form1::DataSave(bool quiet)
+store::BookSession::AskOverwrite Form1::askOverwrite()
 {
-    // Another Keyfold, or any other program, may have written the book's file since this one read or wrote it.
-    if (store::samePath(DataFileName, m_bookFile.path) && store::checkFile(m_bookFile) == store::FileChange::Changed) {
-        if (quiet ||
-            Prompts::message(QStringLiteral("このファイルは他のプログラムによって変更されています。上書きしますか?"),
-                             QString(), ui::Buttons::YesNo, ui::Answer::No) != ui::Answer::Yes) {
-            return SaveDeclined;
+    return [] {
+        return Prompts::message(QStringLiteral("このファイルは他のプログラムによって変更されています。上書きしますか?"),
+                                QString(), ui::Buttons::YesNo, ui::Answer::No) == ui::Answer::Yes;
+    };
+}
+
+bool Form1::DataSave()
+{
+    return showSave(m_book.save(RecordTable, RecordCount, askOverwrite()));
+}
+
+bool Form1::saveUnderChosenName()
+{
+    return showSave(m_book.saveAs(CommonDialog1.FileName, RecordTable, RecordCount, askOverwrite()));
+}
+
+bool Form1::showSave(const store::SaveResult& result)
+{
+    if (result.outcome == store::SaveOutcome::Failed) {
+        // Save stays enabled; the old file is as it was.
+        if (result.notReadBack) {
+            const store::CellNote& cell = *result.notReadBack;
+            Prompts::message(
+                QStringLiteral("レコード %1「%2」の「%3」はファイルに正しく保存できないため、保存できません。")
+                    .arg(cell.record + 1)
+                    .arg(fieldName(cell.field), store::visibleCharacters(cell.characters)));
+        } else {
+            Prompts::message(store::errorDescription(result.error));
         }
     }
-    store::FileStamp written;
-    const int error = store::writeBookFile(DataFileName, RecordTable, RecordCount, &written);
-    if (error != store::FileError::None) {
-        return error;
+    if (!result.saved()) {
+        return false; // declined: the user has said so already
     }
-    m_bookFile = written;
-    m_bookFileUnreadable = false;
-    if (!quiet) {
-        Prompts::message(DataFileName + QStringLiteral("に保存しました"));
-    }
+    Prompts::message(DataFileName + QStringLiteral("に保存しました"));
     setEnabledPair(Command2, mnuDel, true);
     setEnabledPair(Command1, mnuSave, false);
     setCaption(DataFileName);
-    return 0;
+    return true;
 }
 
-void Form1::reportUnstorableCells()
+void Form1::reportCellsASaveChanges()
 {
-    // A spreadsheet's UTF-8 file may hold characters that the book's own format cannot; say which before any save
-    // turns them into "?".
+    // A file this program did not write may hold what a book file cannot: say which before a save is tried.
     constexpr int Shown = 5;
-    const QList<store::UnstorableCell> cells = store::unstorableCells(RecordTable, RecordCount, Shown + 1);
+    const QList<store::CellChange> cells = store::cellsASaveChanges(RecordTable, RecordCount, Shown + 1);
     if (cells.isEmpty()) {
         return;
     }
-    QString text = QStringLiteral("このファイルには、保存すると「?」に置き換わる文字があります。");
-    for (const store::UnstorableCell& cell : cells.first(std::min<qsizetype>(cells.size(), Shown))) {
-        text +=
-            QStringLiteral("\nレコード %1「%2」: %3").arg(cell.record + 1).arg(fieldName(cell.field), cell.characters);
+    QString text = QStringLiteral("このファイルには、保存すると変わる文字や、保存できない文字があります。");
+    for (const store::CellChange& cell : cells.first(std::min<qsizetype>(cells.size(), Shown))) {
+        QStringList parts;
+        for (const store::CharacterChange& change : cell.changes) {
+            parts << QStringLiteral("「%1」→「%2」").arg(change.character, change.becomes);
+        }
+        if (!cell.cut.isEmpty()) {
+            parts << QStringLiteral("「%1」は保存できません").arg(store::visibleCharacters(cell.cut));
+        }
+        text += QStringLiteral("\nレコード %1「%2」: %3")
+                    .arg(cell.record + 1)
+                    .arg(fieldName(cell.field), parts.join(QStringLiteral("、")));
     }
     if (cells.size() > Shown) {
         text += QStringLiteral("\n…");
@@ -122,7 +135,7 @@ void Form1::DataKill()
                          ui::Answer::Ok) != ui::Answer::Ok) {
         return;
     }
-    const int error = store::deleteBookFile(DataFileName);
+    const store::FileError error = m_book.remove();
     if (error != store::FileError::None) {
         Prompts::message(store::errorDescription(error));
         return;

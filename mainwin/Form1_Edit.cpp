@@ -2,8 +2,8 @@
 #include "mainwin/Form1.h"
 
 #include "mainwin/FieldNames.h"
+#include "store/BookFormat.h"
 #include "store/Cp932.h"
-#include "store/DataFile.h"
 #include "store/Module1.h"
 #include "ui/Composition.h"
 #include "ui/Prompts.h"
@@ -24,29 +24,37 @@ bool Form1::boxesCanBeStored(const QString& title)
         const QString cut = store::quoteThatEndsAField(Text1[i]->text());
         if (!cut.isEmpty()) {
             Prompts::message(QStringLiteral("「%1」の「%2」はファイルに正しく保存できないため、登録できません。")
-                                 .arg(fieldName(i), cut),
+                                 .arg(fieldName(i), store::visibleCharacters(cut)),
                              title);
             Text1[i]->setFocus();
             return false;
         }
     }
-    // What code page 932 has no code for comes back from the file as "?": the user decides, and the book then holds
-    // exactly what a reopened file will show.
+    // What comes back from the file as another character ("?" for what code page 932 has no code for, "\\" for the
+    // yen sign): the user decides, and the book then holds exactly what a reopened file will show.
     for (int i = 0; i <= LastField; ++i) {
-        const QString missing = store::cp932Unrepresentable(Text1[i]->text());
-        if (missing.isEmpty()) {
+        const QList<store::CharacterChange> changes = store::cp932Changes(Text1[i]->text());
+        if (changes.isEmpty()) {
             continue;
         }
-        if (Prompts::message(QStringLiteral("「%1」の文字「%2」はファイルに保存できません。"
-                                            "「?」に置き換えて登録しますか?")
-                                 .arg(fieldName(i), missing),
-                             title, ui::Buttons::OkCancel, ui::Answer::Cancel) != ui::Answer::Ok) {
+        QString becomes;
+        for (const store::CharacterChange& change : changes) {
+            becomes += change.becomes;
+        }
+        const QString characters = store::changedCharacters(changes);
+        const QString question =
+            becomes.count(QLatin1Char('?')) == becomes.size()
+                ? QStringLiteral("「%1」の文字「%2」はファイルに保存できません。「?」に置き換えて登録しますか?")
+                      .arg(fieldName(i), characters)
+                : QStringLiteral("「%1」の文字「%2」はファイルに保存すると「%3」になります。置き換えて登録しますか?")
+                      .arg(fieldName(i), characters, becomes);
+        if (Prompts::message(question, title, ui::Buttons::OkCancel, ui::Answer::Cancel) != ui::Answer::Ok) {
             Text1[i]->setFocus();
             return false;
         }
         for (int j = i; j <= LastField; ++j) {
             const QString text = Text1[j]->text();
-            if (!store::cp932Unrepresentable(text).isEmpty()) {
+            if (!store::cp932Changes(text).isEmpty()) {
                 Text1[j]->setText(store::fromCp932(store::toCp932(text)));
             }
         }

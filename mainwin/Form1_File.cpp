@@ -1,7 +1,6 @@
 // New, Open, Save and Delete: the file commands, choosing files through the one file dialog.
 #include "mainwin/Form1.h"
 
-#include "store/FileErrors.h"
 #include "store/Module1.h"
 #include "ui/Prompts.h"
 
@@ -31,23 +30,6 @@ bool Form1::saveThroughDialog()
     return true;
 }
 
-bool Form1::saveUnderChosenName()
-{
-    const QString previous = DataFileName;
-    DataFileName = CommonDialog1.FileName;
-    const int error = DataSave();
-    if (error == store::FileError::None) {
-        return true;
-    }
-    // Save stays enabled, and the old file is untouched because the write replaces it only when complete. The book
-    // keeps the name it had: the caption, Delete and the save at exit all still mean the file that was open.
-    DataFileName = previous;
-    if (error != SaveDeclined) {
-        Prompts::message(store::errorDescription(error));
-    }
-    return false;
-}
-
 bool Form1::saveBeforeLeavingBook(const QString& title)
 {
     if (!Command1->isEnabled()) {
@@ -73,7 +55,7 @@ void Form1::Command7_Click()
     if (!CommonDialog1.ShowOpen()) {
         return;
     }
-    DataFileName = CommonDialog1.FileName;
+    m_book.setFileName(CommonDialog1.FileName);
     DataOpen();
     DispdataOutPut();
     setCaption(DataFileName);
@@ -104,9 +86,7 @@ void Form1::mnuNew_Click()
     setEnabledPair(Command6, mnuEditAs, false);
     VScroll1->setMaximum(0);
     RecordCount = 0;
-    DataFileName = QStringLiteral("新規");
-    m_bookFile = {}; // whatever file is called so has never been this book's
-    m_bookFileUnreadable = false;
+    m_book.startNew(); // DataFileName is "新規" from here on
     setCaption(DataFileName);
     mnuChange->setEnabled(false);
     updateFindEntries();

@@ -1,14 +1,13 @@
 // Ending without the window: a signal from the system, or the end of the desktop session.
 #include "mainwin/Form1.h"
 
+#include "login/Settings.h"
 #include "login/frmOption.h"
-#include "store/DataFile.h"
-#include "store/FileErrors.h"
 #include "store/Module1.h"
-#include "store/Rescue.h"
 #include "ui/ProgramEnd.h"
 #include "ui/WrapCheckBox.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -20,28 +19,28 @@ using namespace Module1;
 
 void Form1::saveOrRescueQuietly()
 {
-    if (!Command1->isEnabled()) {
+    const store::QuietEnd end =
+        m_book.endQuietly(RecordTable, RecordCount, optionForm().Check5->isChecked(), QDateTime::currentDateTime());
+    QString line;
+    switch (end.kind) {
+    case store::QuietEnd::Kind::NothingUnsaved:
         return;
-    }
-    // Only where an exit would save without asking: the auto-save option, and a file that the book may be written
-    // to without the save dialog, unchanged by any other program.
-    const bool mayAutoSave = optionForm().Check5->isChecked() && !DataFileName.isEmpty() && !m_bookFileUnreadable;
-    if (mayAutoSave && DataSave(true) == store::FileError::None) {
+    case store::QuietEnd::Kind::Saved:
+        setEnabledPair(Command1, mnuSave, false);
+        setCaption(DataFileName);
         return;
+    case store::QuietEnd::Kind::Rescued:
+        login::recordRescueCopy(end.rescue.path);
+        line = QStringLiteral("Keyfold: 保存されていない変更を %1 に保存しました。").arg(end.rescue.path);
+        break;
+    case store::QuietEnd::Kind::Lost:
+        line = QStringLiteral("Keyfold: 保存されていない変更を保存できませんでした。");
+        break;
     }
-    const QString rescue = store::newRescuePath(DataFileName, QDateTime::currentDateTime());
-    const int error =
-        rescue.isEmpty() ? store::FileError::PathNotFound : store::writeBookFile(rescue, RecordTable, RecordCount);
-    const QByteArray line =
-        error == store::FileError::None
-            ? (QStringLiteral("Keyfold: 保存されていない変更を %1 に保存しました。").arg(rescue)).toLocal8Bit()
-            : (QStringLiteral("Keyfold: 保存されていない変更を保存できませんでした: %1")
-                   .arg(store::errorDescription(error)))
-                  .toLocal8Bit();
-    std::fprintf(stderr, "%s\n", line.constData());
-    if (error == store::FileError::None) {
-        m_bookLeftUnsaved = store::formatBook(RecordTable, RecordCount);
+    for (const store::RescueAttempt& attempt : end.rescue.failed) {
+        line += QStringLiteral("\n  %1: %2").arg(attempt.path, store::errorDescription(attempt.error));
     }
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
 }
 
 void Form1::endWithoutWindow()
@@ -60,15 +59,10 @@ bool Form1::commitSession(bool interactionAllowed)
     }
     if (!interactionAllowed) {
         saveOrRescueQuietly();
-        storeExitSettings();
-        return false;
-    }
-    if (!settleUnsavedChanges()) {
+    } else if (!settleUnsavedChanges()) {
         return true;
     }
-    if (Command1->isEnabled()) { // the user chose not to save
-        m_bookLeftUnsaved = store::formatBook(RecordTable, RecordCount);
-    }
+    m_book.sessionEndAnswered(RecordTable, RecordCount);
     storeExitSettings();
     return false;
 }
@@ -84,4 +78,6 @@ void Form1::watchSessionEnd()
             manager.release();
         }
     });
+    // Qt delivers the session manager's "die" as a quit of the application, which closes the window.
+    qApp->installEventFilter(this);
 }

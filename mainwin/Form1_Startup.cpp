@@ -5,7 +5,6 @@
 #include "login/Settings.h"
 #include "login/frmLogin.h"
 #include "login/frmOption.h"
-#include "store/FileErrors.h"
 #include "store/Module1.h"
 #include "ui/ProgramEnd.h"
 #include "ui/Prompts.h"
@@ -30,7 +29,7 @@ bool Form1::Form_Load(const QString& commandLineBook)
 {
     LoginResult = LoginAccepted;
     RecordCount = 0;
-    DataFileName.clear();
+    m_book.setFileName(QString());
     LastField = FieldCount - 1;
     MasterKey = BuiltInMasterKey;
     Label8->setText(bannerText() + QStringLiteral(" %1.%2.%3")
@@ -38,7 +37,7 @@ bool Form1::Form_Load(const QString& commandLineBook)
                                        .arg(keyfold::VersionMinor)
                                        .arg(keyfold::VersionRevision));
 
-    DataFileName = login::readSetting(login::KeyFileName);
+    m_book.setFileName(login::readSetting(login::KeyFileName));
     Check1->setChecked(login::checkValue(login::readSetting(login::KeyCheck1)) == 1);
     frmOption& options = optionForm();
     options.Check1->setChecked(login::checkValue(login::readSetting(login::KeyOptionCheck1)) == 1);
@@ -62,7 +61,7 @@ bool Form1::Form_Load(const QString& commandLineBook)
         Check1->setChecked(false);
         VScroll1->setMaximum(0);
         RecordCount = 0;
-        DataFileName = DefaultDataFile;
+        m_book.setFileName(DefaultDataFile);
     } else if (DataFileName.isEmpty()) {
         setWindowTitle(QStringLiteral("新規 - Keyfold"));
         VScroll1->setMaximum(0);
@@ -71,32 +70,40 @@ bool Form1::Form_Load(const QString& commandLineBook)
         updateFindEntries();
     }
     if (!commandLineBook.isEmpty()) {
-        DataFileName = commandLineBook;
+        m_book.setFileName(commandLineBook);
     }
     if (!DataFileName.isEmpty()) {
         DataOpen();
     }
     DispdataOutPut();
     m_running = true;
+    nameRescueCopies();
     return true;
 }
 
 bool Form1::saveAtExit()
 {
-    // A book never given a name, or whose file failed to read, gets its file from the save dialog, which offers the
-    // file that failed so that writing over it is the user's own choice. Cancelling keeps the program running.
-    if (DataFileName.isEmpty() || m_bookFileUnreadable) {
+    // A book never given a name, whose file failed to read or is not a book this program wrote, gets its file from
+    // the save dialog, which offers that file so that writing over it is the user's own choice. Cancelling keeps the
+    // program running.
+    if (m_book.needsSaveDialog()) {
         CommonDialog1.DialogTitle = QStringLiteral("ファイルを保存する");
         if (!DataFileName.isEmpty()) {
             CommonDialog1.FileName = DataFileName;
         }
         return CommonDialog1.ShowSave() && saveUnderChosenName();
     }
-    const int error = DataSave();
-    if (error > store::FileError::None) {
-        Prompts::message(store::errorDescription(error));
+    return DataSave();
+}
+
+void Form1::nameRescueCopies()
+{
+    // After a logout nobody saw where the unsaved changes went: the next start says so, once.
+    const QStringList copies = login::takeRescueCopies();
+    if (!copies.isEmpty()) {
+        Prompts::message(QStringLiteral("前回の終了時に保存されていなかった変更を、次のファイルに保存しました。\n") +
+                         copies.join(QLatin1Char('\n')));
     }
-    return error == store::FileError::None;
 }
 
 void Form1::storeExitSettings()
@@ -129,10 +136,8 @@ bool Form1::settleUnsavedChanges()
 
 void Form1::Form_Unload(bool& cancel)
 {
-    // Asked already when the desktop session began to end, and nothing changed since: the answer stands.
-    const bool answeredAtSessionEnd =
-        m_bookLeftUnsaved && *m_bookLeftUnsaved == store::formatBook(RecordTable, RecordCount);
-    if (!answeredAtSessionEnd && !settleUnsavedChanges()) {
+    // The close of the quit that ends the desktop session was answered already, when the session began to end.
+    if (!m_book.exitAlreadyAnswered(RecordTable, RecordCount) && !settleUnsavedChanges()) {
         cancel = true;
         return;
     }

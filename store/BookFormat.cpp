@@ -1,10 +1,13 @@
 // The bytes of a book file: reading them into cells and writing cells as them. No file system here.
-#include "store/Cp932.h"
-#include "store/DataFile.h"
-#include "store/FileErrors.h"
+#include "store/BookFormat.h"
+
+#include "store/Spreadsheet.h"
+
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace store {
 namespace {
@@ -12,7 +15,17 @@ namespace {
 using Module1::FieldCount;
 using Module1::MaxRecords;
 
-const QByteArray Utf8ByteOrderMark("\xEF\xBB\xBF");
+struct ByteOrderMark
+{
+    const char* bytes;
+    QStringConverter::Encoding converter;
+    Encoding encoding;
+};
+const ByteOrderMark ByteOrderMarks[] = {
+    {"\xEF\xBB\xBF", QStringConverter::Utf8, Encoding::Utf8},
+    {"\xFF\xFE", QStringConverter::Utf16LE, Encoding::Utf16LE},
+    {"\xFE\xFF", QStringConverter::Utf16BE, Encoding::Utf16BE},
+};
 
 bool isBlank(char c)
 {
@@ -24,14 +37,15 @@ bool isDelimiter(char c)
     return c == ',' || c == '\r' || c == '\n';
 }
 
-// Walks the raw bytes of a book file field by field. Working on bytes rather than decoded text is safe because the
-// second byte of a Shift-JIS character is never a quote, comma, blank, CR or LF (and UTF-8 never uses ASCII bytes
-// inside a character); each field is decoded on its own. Every byte is looked at a bounded number of times, so even
-// a huge file without line ends reads in linear time.
+// Walks the raw bytes of a book file field by field, by the old sequential-input rules: blanks before a field are
+// skipped, an unquoted field ends at a comma or line end with its trailing blanks removed. Working on bytes rather
+// than decoded text is safe because the second byte of a Shift-JIS character is never a quote, comma, blank, CR or
+// LF; each field is decoded on its own. Every byte is looked at a bounded number of times, so even a huge file
+// without line ends reads in linear time.
 class FieldReader
 {
 public:
-    FieldReader(const char* begin, const char* end, bool utf8) : m_pos(begin), m_end(end), m_utf8(utf8) {}
+    FieldReader(const char* begin, const char* end) : m_pos(begin), m_end(end) {}
 
     bool atEnd() const { return m_pos == m_end; }
 
@@ -41,7 +55,7 @@ public:
             ++m_pos;
         }
         if (m_pos != m_end && *m_pos == '"') {
-            return m_utf8 ? readSpreadsheetQuoted() : readQuoted();
+            return readQuoted();
         }
         const char* begin = m_pos;
         const char* stop = findDelimiter(m_pos);
@@ -50,7 +64,7 @@ public:
         while (stop != begin && isBlank(stop[-1])) {
             --stop;
         }
-        return decode(begin, stop - begin);
+        return fromCp932(begin, stop - begin);
     }
 
 private:
@@ -72,43 +86,12 @@ private:
             if (after == m_end || isDelimiter(*after)) {
                 m_pos = after;
                 consumeDelimiter();
-                return decode(begin, quote - begin);
+                return fromCp932(begin, quote - begin);
             }
             from = quote + 1;
         }
         m_pos = m_end;
-        return decode(begin, m_end - begin);
-    }
-
-    // A spreadsheet doubles a quote inside a quoted field; the first single quote ends the field, and anything after
-    // it up to the next delimiter is not part of any field.
-    QString readSpreadsheetQuoted()
-    {
-        QByteArray text;
-        const char* from = m_pos + 1;
-        while (true) {
-            const auto* quote = static_cast<const char*>(std::memchr(from, '"', static_cast<size_t>(m_end - from)));
-            const char* stop = quote ? quote : m_end;
-            text.append(from, stop - from);
-            if (!quote) {
-                m_pos = m_end;
-                break;
-            }
-            if (quote + 1 != m_end && quote[1] == '"') {
-                text += '"';
-                from = quote + 2;
-                continue;
-            }
-            m_pos = findDelimiter(quote + 1);
-            consumeDelimiter();
-            break;
-        }
-        return decode(text.constData(), text.size());
-    }
-
-    QString decode(const char* data, qsizetype size) const
-    {
-        return m_utf8 ? QString::fromUtf8(data, size) : fromCp932(data, size);
+        return fromCp932(begin, m_end - begin);
     }
 
     const char* findDelimiter(const char* from) const
@@ -133,17 +116,12 @@ private:
 
     const char* m_pos;
     const char* m_end;
-    bool m_utf8;
 };
 
-} // namespace
-
-ReadResult parseBook(const QByteArray& bytes, Module1::Table& table)
+ParsedBook readBookLayout(const QByteArray& bytes, Module1::Table& table)
 {
-    ReadResult result;
-    result.utf8 = bytes.startsWith(Utf8ByteOrderMark);
-    const char* begin = bytes.constData() + (result.utf8 ? Utf8ByteOrderMark.size() : 0);
-    FieldReader reader(begin, bytes.constData() + bytes.size(), result.utf8);
+    ParsedBook result;
+    FieldReader reader(bytes.constData(), bytes.constData() + bytes.size());
     // End of file is tested before each record only: a file that stops inside a record is an error, not a short one.
     while (!reader.atEnd()) {
         if (result.recordCount == MaxRecords) {
@@ -163,6 +141,39 @@ ReadResult parseBook(const QByteArray& bytes, Module1::Table& table)
     return result;
 }
 
+QString decode(QStringConverter::Encoding encoding, const QByteArray& bytes)
+{
+    // Everything after the mark is text, a second mark included.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+} // namespace
+
+ParsedBook parseBook(const QByteArray& bytes, Module1::Table& table)
+{
+    for (const ByteOrderMark& mark : ByteOrderMarks) {
+        if (bytes.startsWith(mark.bytes)) {
+            const QString text = decode(mark.converter, bytes.mid(static_cast<qsizetype>(std::strlen(mark.bytes))));
+            // A mark tells the encoding, not the layout: a file of 13-cell rows is read row by row, anything else
+            // cell after cell as it always was.
+            const bool rows = firstRowIsARecord(text.toUtf8());
+            ParsedBook result = readSpreadsheet(text, table, rows);
+            result.encoding = mark.encoding;
+            result.layout = rows ? Layout::Comma : Layout::Book;
+            return result;
+        }
+    }
+    if (!isCommaLayout(bytes)) {
+        return readBookLayout(bytes, table);
+    }
+    const bool utf8 = looksLikeUtf8(bytes);
+    ParsedBook result = readSpreadsheet(utf8 ? decode(QStringConverter::Utf8, bytes) : fromCp932(bytes), table, true);
+    result.encoding = utf8 ? Encoding::Utf8 : Encoding::Cp932;
+    result.layout = Layout::Comma;
+    return result;
+}
+
 QByteArray formatBook(const Module1::Table& table, int recordCount)
 {
     // Never write more than the reader accepts back.
@@ -179,34 +190,18 @@ QByteArray formatBook(const Module1::Table& table, int recordCount)
     return out;
 }
 
-QString quoteThatEndsAField(const QString& text)
+QByteArray formatSpreadsheet(const Module1::Table& table, int recordCount)
 {
-    for (qsizetype quote = text.indexOf(QLatin1Char('"')); quote >= 0;
-         quote = text.indexOf(QLatin1Char('"'), quote + 1)) {
-        qsizetype after = quote + 1;
-        while (after < text.size() && (text.at(after) == QLatin1Char(' ') || text.at(after) == QLatin1Char('\t'))) {
-            ++after;
-        }
-        if (after < text.size() && (text.at(after) == QLatin1Char(',') || text.at(after) == QLatin1Char('\r') ||
-                                    text.at(after) == QLatin1Char('\n'))) {
-            return text.mid(quote, after - quote + 1);
+    recordCount = std::clamp(recordCount, 0, MaxRecords);
+    QString text;
+    for (int r = 0; r < recordCount; ++r) {
+        for (int f = 0; f < FieldCount; ++f) {
+            QString cell = table[static_cast<size_t>(r)][static_cast<size_t>(f)];
+            text += QLatin1Char('"') + cell.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+            text += f + 1 < FieldCount ? QStringLiteral(",") : QStringLiteral("\r\n");
         }
     }
-    return QString();
-}
-
-QList<UnstorableCell> unstorableCells(const Module1::Table& table, int recordCount, int limit)
-{
-    QList<UnstorableCell> cells;
-    for (int r = 0; r < std::min(recordCount, MaxRecords) && cells.size() < limit; ++r) {
-        for (int f = 0; f < FieldCount && cells.size() < limit; ++f) {
-            const QString missing = cp932Unrepresentable(table[static_cast<size_t>(r)][static_cast<size_t>(f)]);
-            if (!missing.isEmpty()) {
-                cells.append({r, f, missing});
-            }
-        }
-    }
-    return cells;
+    return QByteArray(ByteOrderMarks[0].bytes) + text.toUtf8();
 }
 
 } // namespace store

@@ -1,5 +1,6 @@
 #include "store/Cp932.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -68,8 +69,9 @@ bool isAscii(const QString& text)
     return true;
 }
 
-// Converts text; every character written as "?" for want of a code is appended to missing when it is given.
-QByteArray encode(const QString& text, QString* missing)
+// Converts text; the position of every character written as "?" for want of a code is appended to missingAt when it
+// is given, in ascending order.
+QByteArray encode(const QString& text, QList<qsizetype>* missingAt)
 {
     if (isAscii(text)) {
         return text.toLatin1();
@@ -91,9 +93,8 @@ QByteArray encode(const QString& text, QString* missing)
                 continue;
             }
             *outPtr++ = c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '?';
-            if (missing && c.unicode() >= 0x80) {
-                missing->append(
-                    text.mid(i, c.isHighSurrogate() && i + 1 < units && text.at(i + 1).isLowSurrogate() ? 2 : 1));
+            if (missingAt && c.unicode() >= 0x80) {
+                missingAt->append(i);
             }
         }
         out.truncate(outPtr - outStart);
@@ -125,8 +126,8 @@ QByteArray encode(const QString& text, QString* missing)
                                                                                                                  : 1;
         *outPtr++ = '?';
         --outLeft;
-        if (missing) {
-            missing->append(text.mid(pos, skip));
+        if (missingAt) {
+            missingAt->append(pos);
         }
         inPtr += skip * 2;
         inLeft -= static_cast<size_t>(skip) * 2;
@@ -142,20 +143,50 @@ QByteArray toCp932(const QString& text)
     return encode(text, nullptr);
 }
 
-QString cp932Unrepresentable(const QString& text)
+QList<CharacterChange> cp932Changes(const QString& text)
 {
-    QString missing;
-    encode(text, &missing);
-    QString distinct;
-    for (qsizetype i = 0; i < missing.size();) {
-        const qsizetype length = missing.at(i).isHighSurrogate() && i + 1 < missing.size() ? 2 : 1;
-        const QString character = missing.mid(i, length);
-        if (!distinct.contains(character)) {
-            distinct += character;
-        }
-        i += length;
+    if (isAscii(text)) {
+        return {};
     }
-    return distinct;
+    QList<qsizetype> missingAt;
+    encode(text, &missingAt);
+    auto nextMissing = missingAt.cbegin();
+    // glibc writes these two as the ASCII bytes that read back as "\" and "~": not a look-alike, another character.
+    constexpr char16_t YenSign = 0x00A5;
+    constexpr char16_t Overline = 0x203E;
+    QList<CharacterChange> changes;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        const bool missing = nextMissing != missingAt.cend() && *nextMissing == i;
+        nextMissing += missing ? 1 : 0;
+        i += length;
+        QChar becomes;
+        if (character == QChar(YenSign)) {
+            becomes = QLatin1Char('\\');
+        } else if (character == QChar(Overline)) {
+            becomes = QLatin1Char('~');
+        } else if (missing) {
+            becomes = QLatin1Char('?');
+        } else {
+            continue;
+        }
+        if (std::none_of(changes.cbegin(), changes.cend(),
+                         [&character](const CharacterChange& c) { return c.character == character; })) {
+            changes.append({character, becomes});
+        }
+    }
+    return changes;
+}
+
+QString changedCharacters(const QList<CharacterChange>& changes)
+{
+    QString characters;
+    for (const CharacterChange& change : changes) {
+        characters += change.character;
+    }
+    return characters;
 }
 
 QString fromCp932(const QByteArray& bytes)

@@ -31,7 +31,7 @@ bool isDirectory(const QByteArray& nativeName)
 
 // The number for a name that lstat/stat could not find (errnoValue from that call): a missing file in an existing
 // folder is "file not found", anything wrong higher up the path is "path not found".
-int lookupError(const QString& path, int errnoValue)
+FileError lookupError(const QString& path, int errnoValue)
 {
     switch (errnoValue) {
     case ENOENT:
@@ -59,7 +59,7 @@ bool accessDenied(const QByteArray& nativeName, int mode)
     return errno == EACCES || errno == EPERM || errno == EROFS;
 }
 
-int saveError(QFileDevice::FileError error)
+FileError saveError(QFileDevice::FileError error)
 {
     switch (error) {
     case QFileDevice::ResourceError:
@@ -71,26 +71,8 @@ int saveError(QFileDevice::FileError error)
     }
 }
 
-int writeError(int errnoValue)
-{
-    switch (errnoValue) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return FileError::DiskFull;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return FileError::PermissionDenied;
-    case ENOMEM:
-        return FileError::OutOfMemory;
-    default:
-        return FileError::DeviceIoError;
-    }
-}
-
 // Every byte to the file descriptor and from there to the disk. Returns 0 or an error number.
-int writeThrough(int fd, const QByteArray& bytes)
+FileError writeThrough(int fd, const QByteArray& bytes)
 {
     for (qsizetype written = 0; written < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
@@ -115,11 +97,31 @@ void syncFolder(const QByteArray& folder)
     }
 }
 
-ReadResult failedRead(int error)
+ReadResult failedRead(FileError error)
 {
     ReadResult result;
     result.error = error;
     return result;
+}
+
+} // namespace
+
+FileError writeError(int errnoValue)
+{
+    switch (errnoValue) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return FileError::DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileError::PermissionDenied;
+    case ENOMEM:
+        return FileError::OutOfMemory;
+    default:
+        return FileError::DeviceIoError;
+    }
 }
 
 FileStamp stampOf(const QString& path, const QByteArray& bytes)
@@ -127,8 +129,6 @@ FileStamp stampOf(const QString& path, const QByteArray& bytes)
     return {QFileInfo(path).absoluteFilePath(), bytes.size(),
             QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)};
 }
-
-} // namespace
 
 ReadResult readBookFile(const QString& path, Module1::Table& table)
 {
@@ -154,7 +154,8 @@ ReadResult readBookFile(const QString& path, Module1::Table& table)
         if (file.error() != QFileDevice::NoError) {
             return failedRead(FileError::DeviceIoError);
         }
-        ReadResult result = parseBook(bytes, table);
+        ReadResult result;
+        static_cast<ParsedBook&>(result) = parseBook(bytes, table);
         result.stamp = stampOf(path, bytes);
         return result;
     } catch (const std::bad_alloc&) {
@@ -162,7 +163,28 @@ ReadResult readBookFile(const QString& path, Module1::Table& table)
     }
 }
 
-int writeBookFile(const QString& path, const Module1::Table& table, int recordCount, FileStamp* written)
+WriteResult writeBookFile(const QString& path, const Module1::Table& table, int recordCount)
+{
+    WriteResult result;
+    try {
+        const QByteArray bytes = formatBook(table, recordCount);
+        // The book reader is the judge: what it would not give back is not written, and the old file stays.
+        result.notReadBack = firstCellNotReadBack(table, recordCount, bytes);
+        if (result.notReadBack) {
+            result.error = FileError::NotReadBack;
+            return result;
+        }
+        result.error = writeFileAtomically(path, bytes);
+        if (result.error == FileError::None) {
+            result.stamp = stampOf(path, bytes);
+        }
+    } catch (const std::bad_alloc&) {
+        result.error = FileError::OutOfMemory;
+    }
+    return result;
+}
+
+FileError writeFileAtomically(const QString& path, const QByteArray& bytes)
 {
     if (path.isEmpty()) {
         return FileError::PathFileAccessError;
@@ -190,38 +212,30 @@ int writeBookFile(const QString& path, const Module1::Table& table, int recordCo
         return lookupError(path, errno);
     }
 
-    try {
-        const QByteArray bytes = formatBook(table, recordCount);
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            if ((exists && accessDenied(native, W_OK)) || accessDenied(folder, W_OK | X_OK)) {
-                return FileError::PermissionDenied;
-            }
-            return saveError(file.error());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if ((exists && accessDenied(native, W_OK)) || accessDenied(folder, W_OK | X_OK)) {
+            return FileError::PermissionDenied;
         }
-        // QSaveFile gives an existing file's permissions to its replacement, but creates a new file with 0666 less
-        // the umask. The book holds passwords, so a new one is for its owner's eyes only. Best effort: a file
-        // system without Unix permissions must still be able to take the book.
-        if (!exists) {
-            file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        }
-        // The bytes go straight to the descriptor and are synced before the rename. Qt 6.4's commit() flushes its
-        // own buffer without looking at the result, so a small book on a full disk would otherwise replace the old
-        // file with an empty one and count as saved.
-        if (const int error = writeThrough(file.handle(), bytes); error != FileError::None) {
-            file.cancelWriting();
-            return error;
-        }
-        if (!file.commit()) {
-            return saveError(file.error());
-        }
-        syncFolder(folder);
-        if (written) {
-            *written = stampOf(path, bytes);
-        }
-    } catch (const std::bad_alloc&) {
-        return FileError::OutOfMemory;
+        return saveError(file.error());
     }
+    // QSaveFile gives an existing file's permissions to its replacement, but creates a new file with 0666 less the
+    // umask. The book holds passwords, so a new one is for its owner's eyes only. Best effort: a file system without
+    // Unix permissions must still be able to take the book.
+    if (!exists) {
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    // The bytes go straight to the descriptor and are synced before the rename. Qt 6.4's commit() flushes its own
+    // buffer without looking at the result, so a small book on a full disk would otherwise replace the old file with
+    // an empty one and count as saved.
+    if (const FileError error = writeThrough(file.handle(), bytes); error != FileError::None) {
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit()) {
+        return saveError(file.error());
+    }
+    syncFolder(folder);
     return FileError::None;
 }
 
@@ -252,7 +266,7 @@ bool samePath(const QString& a, const QString& b)
     return !a.isEmpty() && !b.isEmpty() && QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
-int deleteBookFile(const QString& path)
+FileError deleteBookFile(const QString& path)
 {
     if (path.isEmpty()) {
         return FileError::PathFileAccessError;

@@ -5,7 +5,7 @@ namespace {
 
 struct ErrorText
 {
-    int code;
+    FileError error;
     const char* text; // UTF-8
 };
 
@@ -20,23 +20,20 @@ constexpr ErrorText ErrorTexts[] = {
     {FileError::PathFileAccessError, "パス名が無効です。"},
     {FileError::PathNotFound, "パスが見つかりません。"},
     {FileError::TooManyRecords, "レコードが1000件を超えているため、このファイルを開けません。"},
+    {FileError::NotReadBack, "ファイルに正しく保存できない文字があります。"},
+    {FileError::SavingElsewhere, "他のKeyfoldがこのファイルを保存しているため、保存できませんでした。"},
 };
-
-constexpr const char* UnknownErrorText = "アプリケーション定義またはオブジェクト定義のエラーです。";
 
 } // namespace
 
-QString errorDescription(int code)
+QString errorDescription(FileError error)
 {
-    if (code == FileError::None) {
-        return QString();
-    }
     for (const ErrorText& entry : ErrorTexts) {
-        if (entry.code == code) {
+        if (entry.error == error) {
             return QString::fromUtf8(entry.text);
         }
     }
-    return QString::fromUtf8(UnknownErrorText);
+    return QString();
 }
 
 } // namespace store

@@ -20,7 +20,7 @@ using Table = std::array<Record, RecordSlots>;
 extern Table RecordTable;
 extern std::int16_t RecordCount;
 extern std::int16_t LastField; // the highest field index, always 12
-extern QString DataFileName;
+extern QString DataFileName;   // written only through store::BookSession
 extern QString MasterKey;
 // Outcome of the master-key dialog: 0 accepted, 1 refused (dialog still open), 2 a new master key.
 extern std::int16_t LoginResult;

@@ -34,6 +34,7 @@ fuzz_reader() {
     rm -rf build-fuzz/corpus-run build-fuzz/findings
     mkdir -p build-fuzz/findings
     cp -r fuzz/corpus build-fuzz/corpus-run
+    cp tests/samples/*.csv build-fuzz/corpus-run/
     echo "Fuzzing the data-file reader for 60 seconds..."
     local log=build-fuzz/fuzz.log
     if ! ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
