@@ -31,10 +31,11 @@ std::optional<CellNote> firstCellNotReadBack(const Module1::Table& table, int re
     for (int r = 0; r < recordCount; ++r) {
         for (int f = 0; f < Module1::FieldCount; ++f) {
             const QString& cell = table[static_cast<size_t>(r)][static_cast<size_t>(f)];
+            const QString& back = (*again)[static_cast<size_t>(r)][static_cast<size_t>(f)];
             // A cell's own round trip: "?" and the look-alikes the user has accepted are what the file is meant to
-            // give back; only a broken layout gives back something else.
-            const bool readBack = r < read.recordCount &&
-                                  (*again)[static_cast<size_t>(r)][static_cast<size_t>(f)] == fromCp932(toCp932(cell));
+            // give back; only a broken layout gives back something else. Most cells come back as they are, and
+            // need no conversion to tell.
+            const bool readBack = r < read.recordCount && (back == cell || back == fromCp932(toCp932(cell)));
             if (!readBack) {
                 const QString cut = quoteThatEndsAField(cell);
                 return CellNote{r, f, cut.isEmpty() ? cell : cut};
