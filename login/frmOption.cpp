@@ -1,9 +1,7 @@
 #include "login/frmOption.h"
 
 #include "login/Settings.h"
-#include "mainwin/Form1.h"
 #include "ui/FormBuilder.h"
-#include "ui/TextBox.h"
 #include "ui/Twips.h"
 #include "ui/Windows.h"
 #include "ui/WrapCheckBox.h"
@@ -14,7 +12,7 @@
 using ui::Control;
 using ui::Kind;
 
-frmOption::frmOption(Form1& main) : QDialog(&main, Qt::Tool | ui::FixedFrame), m_main(main)
+frmOption::frmOption(QWidget* main, bool openThisFileNextTime) : QDialog(main, Qt::Tool | ui::FixedFrame)
 {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("オプション"));
@@ -50,19 +48,19 @@ frmOption::frmOption(Form1& main) : QDialog(&main, Qt::Tool | ui::FixedFrame), m
 
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-    Form_Load();
+    Form_Load(openThisFileNextTime);
 }
 
-void frmOption::Form_Load()
+void frmOption::Form_Load(bool openThisFileNextTime)
 {
-    Check2->setChecked(m_main.Check1->isChecked());
+    Check2->setChecked(openThisFileNextTime);
 }
 
 void frmOption::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Centred on the main window; the first showing starts on Cancel, the first place in the tab order.
-    ui::centreOver(this, m_main.frameGeometry());
+    ui::centreOver(this, parentWidget()->frameGeometry());
     if (!m_shownBefore) {
         m_shownBefore = true;
         Command4->setFocus();
@@ -72,13 +70,10 @@ void frmOption::showEvent(QShowEvent* event)
 void frmOption::Command3_Click()
 {
     login::writeSetting(login::KeyOptionCheck1, login::checkText(Check1->isChecked()));
-    m_main.Check1->setChecked(Check2->isChecked());
+    emit openThisFileNextTimeChosen(Check2->isChecked());
     login::writeSetting(login::KeyOptionCheck2, login::checkText(Check2->isChecked()));
     login::writeSetting(login::KeyOptionCheck5, login::checkText(Check5->isChecked()));
-    const bool masked = Check3->isChecked();
-    for (int index : {2, 6, 12}) {
-        m_main.Text1[index]->setMasked(masked);
-    }
+    emit passwordMaskChosen(Check3->isChecked());
     done(Accepted);
 }
 

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class Form1;
 class QGroupBox;
 class QPushButton;
 
@@ -11,12 +10,14 @@ class WrapCheckBox;
 }
 
 // The options dialog. Its check boxes hold the options for the whole run: it is loaded once, at start-up, and
-// only hidden afterwards. O.K stores three of them; Cancel only hides the dialog.
+// only hidden afterwards. O.K stores three of them; Cancel only hides the dialog. What O.K means for the main window
+// it says through its signals, in the order O.K takes its steps; the window connects them directly.
 class frmOption : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmOption(Form1& main);
+    // Check2 starts as the main window's "open this file next time" box stands.
+    frmOption(QWidget* main, bool openThisFileNextTime);
 
     QGroupBox* Frame1 = nullptr;
     QGroupBox* Frame2 = nullptr;
@@ -34,12 +35,17 @@ public:
     // The close box hides the dialog like Cancel.
     void reject() override;
 
+signals:
+    // O.K: the main window's "open this file next time" box is to take Check2's value.
+    void openThisFileNextTimeChosen(bool checked);
+    // O.K: the three password boxes of the main window are to be masked, or shown as typed.
+    void passwordMaskChosen(bool masked);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Form_Load();
+    void Form_Load(bool openThisFileNextTime);
 
-    Form1& m_main;
     bool m_shownBefore = false;
 };

@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -82,37 +83,48 @@ void Form1::connectHandlers()
     connect(VScroll1, &QScrollBar::rangeChanged, this, [this] { describePosition(); });
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] {
         describePosition();
-        // A word still being composed belongs to the record it was typed in, not to the next one.
-        ui::Composition::settle();
         if (VScroll1->isSliderDown()) {
             VScroll1_Scroll();
         } else {
             VScroll1_Change();
         }
     });
+    // The user's own moves of the scroll bar (arrows, trough, thumb, keys) are commands; the program's are not.
+    connect(VScroll1, &QScrollBar::actionTriggered, this, [] { ui::Composition::settle(); });
     connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
 
-    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
-    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
-    connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+    using Handler = void (Form1::*)();
+    const std::pair<QPushButton*, Handler> buttons[] = {
+        {Command1, &Form1::Command1_Click}, {Command2, &Form1::Command2_Click}, {Command3, &Form1::Command3_Click},
+        {Command4, &Form1::Command4_Click}, {Command5, &Form1::Command5_Click}, {Command6, &Form1::Command6_Click},
+        {Command7, &Form1::Command7_Click},
+    };
+    for (const auto& [button, handler] : buttons) {
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { userCommand([this, handler] { (this->*handler)(); }); });
+    }
+    const std::pair<QAction*, Handler> entries[] = {
+        {mnuNew, &Form1::mnuNew_Click},           {mnuOpen, &Form1::mnuOpen_Click},
+        {mnuSave, &Form1::mnuSave_Click},         {mnuDel, &Form1::mnuDel_Click},
+        {mnuExit, &Form1::mnuExit_Click},         {mnuAdd, &Form1::mnuAdd_Click},
+        {mnuEditAs, &Form1::mnuEditAs_Click},     {mnuClear, &Form1::mnuClear_Click},
+        {mnuChange, &Form1::mnuChange_Click},     {mnuOption, &Form1::mnuOption_Click},
+        {mnuVer, &Form1::mnuVer_Click},           {mnuFind, &Form1::mnuFind_Click},
+        {mnuFindNext, &Form1::mnuFindNext_Click},
+    };
+    for (const auto& [entry, handler] : entries) {
+        connect(entry, &QAction::triggered, this,
+                [this, handler] { userCommand([this, handler] { (this->*handler)(); }); });
+    }
+}
 
-    connect(mnuNew, &QAction::triggered, this, [this] { mnuNew_Click(); });
-    connect(mnuOpen, &QAction::triggered, this, [this] { mnuOpen_Click(); });
-    connect(mnuSave, &QAction::triggered, this, [this] { mnuSave_Click(); });
-    connect(mnuDel, &QAction::triggered, this, [this] { mnuDel_Click(); });
-    connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
-    connect(mnuAdd, &QAction::triggered, this, [this] { mnuAdd_Click(); });
-    connect(mnuEditAs, &QAction::triggered, this, [this] { mnuEditAs_Click(); });
-    connect(mnuClear, &QAction::triggered, this, [this] { mnuClear_Click(); });
-    connect(mnuChange, &QAction::triggered, this, [this] { mnuChange_Click(); });
-    connect(mnuOption, &QAction::triggered, this, [this] { mnuOption_Click(); });
-    connect(mnuVer, &QAction::triggered, this, [this] { mnuVer_Click(); });
-    connect(mnuFind, &QAction::triggered, this, [this] { mnuFind_Click(); });
-    connect(mnuFindNext, &QAction::triggered, this, [this] { mnuFindNext_Click(); });
+void Form1::userCommand(const std::function<void()>& handler)
+{
+    // A word still being composed is committed into the box it was typed in, once, before the command reads the
+    // boxes, moves the record or the focus, or opens a window. Handlers that call one another then keep their own
+    // order with nothing in between.
+    ui::Composition::settle();
+    handler();
 }
 
 void Form1::setCaption(const QString& path)
@@ -130,7 +142,7 @@ void Form1::keyPressEvent(QKeyEvent* event)
                 button->click();
             }
         } else if (Command4->isEnabled()) {
-            Command4_Click();
+            userCommand([this] { Command4_Click(); });
         }
         event->accept();
         return;
@@ -191,27 +203,33 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 frmOption& Form1::optionForm()
 {
     if (!m_option) {
-        m_option = new frmOption(*this);
+        m_option = new frmOption(this, Check1->isChecked());
+        connect(m_option, &frmOption::openThisFileNextTimeChosen, this,
+                [this](bool checked) { Check1->setChecked(checked); });
+        connect(m_option, &frmOption::passwordMaskChosen, this, [this](bool masked) {
+            for (int index : {2, 6, 12}) {
+                Text1[index]->setMasked(masked);
+            }
+        });
     }
     return *m_option;
 }
 
 void Form1::mnuOption_Click()
 {
-    ui::Composition::settle();
     optionForm().exec();
 }
 
 void Form1::mnuChange_Click()
 {
-    ui::Composition::settle();
-    frmChange dialog(*this);
+    frmChange dialog(this);
+    // Before the dialog closes: the window shows the new order and marks it unsaved.
+    connect(&dialog, &frmChange::reordered, this, &Form1::showReorderedBook);
     dialog.exec();
 }
 
 void Form1::mnuVer_Click()
 {
-    ui::Composition::settle();
     if (!m_about) {
         m_about = new frmAbout(this);
     }

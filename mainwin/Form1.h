@@ -9,6 +9,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -157,6 +158,9 @@ private:
     void buildControls();
     void buildMenus();
     void connectHandlers();
+    // The one way in for every command the user gives (buttons, menu entries, Enter, record keys, the wheel, closing
+    // the window).
+    void userCommand(const std::function<void()>& handler);
     void centreOnScreen();
     void setCaption(const QString& path);
     // Add, Overwrite and Clear follow from the view position and box 0.

@@ -5,7 +5,6 @@
 #include "store/BookFormat.h"
 #include "store/Cp932.h"
 #include "store/Module1.h"
-#include "ui/Composition.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -65,7 +64,6 @@ bool Form1::boxesCanBeStored(const QString& title)
 
 void Form1::Command4_Click()
 {
-    ui::Composition::settle(); // a word still being composed goes into the record
     // The blank position needs a slot of its own, so slot 1000 never takes a record.
     if (RecordCount >= MaxRecords) {
         Prompts::message(QStringLiteral("レコードは1000件までしか登録できません。"));
@@ -91,7 +89,6 @@ void Form1::Command4_Click()
 
 void Form1::Command6_Click()
 {
-    ui::Composition::settle();
     if (!boxesCanBeStored(QStringLiteral("上書"))) {
         return;
     }
@@ -105,7 +102,6 @@ void Form1::Command6_Click()
 
 void Form1::Command5_Click()
 {
-    ui::Composition::settle();
     if (Prompts::message(QStringLiteral("このレコードを消しますか?"), QStringLiteral("クリア"), ui::Buttons::OkCancel,
                          ui::Answer::Ok) != ui::Answer::Ok) {
         return;

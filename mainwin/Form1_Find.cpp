@@ -4,7 +4,6 @@
 
 #include "mainwin/frmFind.h"
 #include "store/Module1.h"
-#include "ui/Composition.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -64,7 +63,6 @@ void Form1::showFound(int position)
 
 void Form1::mnuFind_Click()
 {
-    ui::Composition::settle();
     m_findHit = -1;
     if (findForm().exec() == QDialog::Accepted && m_findHit >= 0) {
         showFound(m_findHit);
@@ -73,7 +71,6 @@ void Form1::mnuFind_Click()
 
 void Form1::mnuFindNext_Click()
 {
-    ui::Composition::settle();
     if (m_lastFind.isEmpty()) {
         mnuFind_Click();
         return;

@@ -53,7 +53,7 @@ bool Form1::navigationKey(const QKeyEvent& event)
         return false;
     }
     // At either end the key does nothing, and the box does not take it for a move of the caret either.
-    moveToRecord(target);
+    userCommand([this, target] { moveToRecord(target); });
     return true;
 }
 
@@ -73,12 +73,14 @@ bool Form1::recordWheel(const QWheelEvent& event, QPointF clientPosition)
         m_wheelDelta = 0;
     }
     m_wheelDelta += delta;
-    while (std::abs(m_wheelDelta) >= WheelNotch) {
-        const int step = m_wheelDelta > 0 ? -1 : 1; // turned away from the user: back towards the first record
-        m_wheelDelta += step * WheelNotch;
-        if (!moveToRecord(VScroll1->value() + step)) {
-            break; // at an end; a turn back starts afresh anyway
+    userCommand([this] {
+        while (std::abs(m_wheelDelta) >= WheelNotch) {
+            const int step = m_wheelDelta > 0 ? -1 : 1; // turned away from the user: back towards the first record
+            m_wheelDelta += step * WheelNotch;
+            if (!moveToRecord(VScroll1->value() + step)) {
+                break; // at an end; a turn back starts afresh anyway
+            }
         }
-    }
+    });
     return true;
 }

@@ -164,7 +164,7 @@ void Form1::closeEvent(QCloseEvent* event)
         return;
     }
     bool cancel = false;
-    Form_Unload(cancel);
+    userCommand([this, &cancel] { Form_Unload(cancel); });
     if (cancel) {
         event->ignore();
     } else {

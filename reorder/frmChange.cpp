@@ -1,6 +1,5 @@
 #include "reorder/frmChange.h"
 
-#include "mainwin/Form1.h"
 #include "ui/Fonts.h"
 #include "ui/FormBuilder.h"
 #include "ui/Twips.h"
@@ -43,7 +42,7 @@ QList<Control> controlTable()
 
 } // namespace
 
-frmChange::frmChange(Form1& main) : QDialog(&main, Qt::Tool | ui::FixedFrame), m_main(main)
+frmChange::frmChange(QWidget* main) : QDialog(main, Qt::Tool | ui::FixedFrame)
 {
     setObjectName(QStringLiteral("frmChange"));
     setWindowTitle(QStringLiteral("レコードの並び替え"));
@@ -108,7 +107,7 @@ void frmChange::Form_Load()
 void frmChange::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    ui::centreOver(this, m_main.frameGeometry());
+    ui::centreOver(this, parentWidget()->frameGeometry());
 }
 
 void frmChange::showSelection()
@@ -201,7 +200,7 @@ void frmChange::Command5_Click()
 void frmChange::Command3_Click()
 {
     writeWorkTable();
-    m_main.showReorderedBook();
+    emit reordered();
     m_mainOutOfDate = false;
     accept();
 }
@@ -224,6 +223,6 @@ void frmChange::Form_Unload()
     // after an Apply brings the main window up to date as O.K does.
     if (m_mainOutOfDate) {
         m_mainOutOfDate = false;
-        m_main.showReorderedBook();
+        emit reordered();
     }
 }

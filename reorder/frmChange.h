@@ -6,7 +6,6 @@
 
 #include <vector>
 
-class Form1;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -19,7 +18,7 @@ class frmChange : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmChange(Form1& main);
+    explicit frmChange(QWidget* main);
     ~frmChange() override;
 
     // Controls.
@@ -52,6 +51,12 @@ public:
     // Every way of closing (O.K, Cancel, Escape, Enter on Cancel, the close box) ends here.
     void done(int result) override;
 
+signals:
+    // A new order is in RecordTable that the main window does not show yet: it is to show the first record at
+    // position 0 and mark the book as changed. Emitted by O.K before the dialog closes, and on closing after an
+    // Apply that O.K did not follow.
+    void reordered();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -63,7 +68,6 @@ private:
     void afterMove();
     int workCount() const { return static_cast<int>(WorkTable.size()); }
 
-    Form1& m_main;
     // An Apply wrote a new order that the main window has not been shown yet.
     bool m_mainOutOfDate = false;
 };

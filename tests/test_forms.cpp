@@ -62,7 +62,7 @@ TEST_F(Forms, EveryControlOfEveryWindowHasANameAndTheBoxesAreNamedByHeadingAndLa
     EXPECT_EQ(labels.first().first->text(QAccessible::Name), "パスワード");
 
     frmLogin login;
-    frmChange reorder(*w);
+    frmChange reorder(w.get());
     frmFind find(*w, [](const QString&, bool) { return false; });
     frmAbout about(w.get());
     for (QWidget* dialog : std::initializer_list<QWidget*>{&login, &w->optionForm(), &reorder, &about, &find}) {

@@ -1,7 +1,6 @@
 #include "ui/Prompts.h"
 
 #include "generated/Version.h"
-#include "ui/Composition.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -126,7 +125,6 @@ QString displayText(const QString& text)
 
 Answer Prompts::message(const QString& text, const QString& title, Buttons buttons, std::optional<Answer> defaultAnswer)
 {
-    Composition::settle(); // a word being composed stays in its box, not in the message box
     MessageRequest request{text, title.isEmpty() ? QString::fromLatin1(keyfold::ProgramTitle) : title, buttons,
                            defaultAnswer.value_or(answersOf(buttons).constFirst())};
     ScriptState& state = script();
@@ -145,7 +143,6 @@ Answer Prompts::message(const QString& text, const QString& title, Buttons butto
 
 std::optional<FileAnswer> Prompts::fileDialog(const FileRequest& request)
 {
-    Composition::settle();
     ScriptState& state = script();
     if (!state.scripted) {
         return showFileDialog(request);
