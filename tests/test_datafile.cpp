@@ -287,6 +287,7 @@ TEST(FormatSpreadsheet, ARescueCopyReopensCellForCell)
 TEST(Detection, Utf8WithoutAMarkIsTakenOnlyWhereCodePage932HardlyEverLooksLikeIt)
 {
     EXPECT_TRUE(looksLikeUtf8("第一,x"));
+    EXPECT_TRUE(looksLikeUtf8("\xDF\xBF\xF4\x8F\xBF\xBF第一")) << "the highest two- and four-byte characters";
     EXPECT_FALSE(looksLikeUtf8("第,x")) << "one character is not enough";
     EXPECT_FALSE(looksLikeUtf8("第一\xFF")) << "not UTF-8 at all";
     EXPECT_FALSE(looksLikeUtf8("\xE0\x80\x80\xE0\x80\x80")) << "over-long forms";

@@ -4,6 +4,9 @@
 # both manual pages and the MIME type, and depends on what the program needs to look right (never on the toolkit's
 # Wayland platform).
 #
+# A package is made from a release build, with the hardening that needs optimisation; from any other build (a Debug
+# tree, as when faults are planted) the script first makes a release build of its own beside it.
+#
 # usage: package.sh path/to/build-dir
 set -uo pipefail
 
@@ -14,6 +17,18 @@ label=package
 for tool in cpack lintian dpkg-deb dpkg-shlibdeps; do
     command -v "$tool" >/dev/null 2>&1 || { say "FAIL: $tool is missing (tools/dev.sh test installs it)"; exit 1; }
 done
+
+if ! grep -qE '^CMAKE_BUILD_TYPE:[A-Z]+=(Release|RelWithDebInfo|MinSizeRel)$' "$build/CMakeCache.txt"; then
+    source_dir="$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")"
+    release="$build/package-release"
+    if ! { cmake -S "$source_dir" -B "$release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEYFOLD_TESTS=OFF &&
+        cmake --build "$release" -j "$(nproc)" --target keyfold; } >"$work/release-build.log" 2>&1; then
+        tail -n 30 "$work/release-build.log" | sed 's/^/  | /'
+        say "FAIL: the release build for the package failed"
+        exit 1
+    fi
+    build="$release"
+fi
 
 if ! (umask 0002 && cd "$work" && cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake") >"$work/cpack.log" 2>&1
 then
@@ -26,7 +41,7 @@ deb=("$work"/keyfold_*.deb)
 
 # Every tag counts, informational and pedantic ones too. (Its standard error only says, under CI, that it runs as
 # root.)
-tags="$(lintian --display-info --pedantic --no-cfg "${deb[0]}" 2>"$work/lintian.err")"
+tags="$(TMPDIR="$work" lintian --display-info --pedantic --no-cfg "${deb[0]}" 2>"$work/lintian.err")"
 if [ $? -ne 0 ] || [ -n "$tags" ]; then
     problem "lintian has something to say about $(basename "${deb[0]}"):"
     cat - "$work/lintian.err" <<<"$tags" | sed 's/^/  | /'
