@@ -156,9 +156,11 @@ type_text kana
 key Return
 click_at 3000 1335
 type_text pass1
-# Box 1: a click on the word being composed commits it, once.
+# Box 1: a click on the word being composed commits it, once, and leaves the caret at its end.
 compose_after_abc 840
 click_at "$word" 975
+type_text ka
+key Return
 # Box 3: a click before the text commits the word and leaves the caret where clicked.
 compose_after_abc 1560
 click_at 1330 1695
@@ -209,7 +211,7 @@ key Return
 numbered() { awk '{ printf "record %d box %2d: %s\n", (NR - 1) / 13, (NR - 1) % 13, $0 }'; }
 iconv -f CP932 -t UTF-8 "$book" | tr -d '\r' | numbered >"$work/saved.txt" ||
     fail "the book is not code page 932"
-printf '"%s"\n' かな abcにほん pass1 かabcにほん abcにほん abcにほん "" "" "" abcにほん abcにほん "" "" \
+printf '"%s"\n' かな abcにほんか pass1 かabcにほん abcにほん abcにほん "" "" "" abcにほん abcにほん "" "" \
     やま "" "" "" "" "" "" "" "" "" "" "" "" | numbered >"$work/expected.txt"
 if ! diff -u "$work/expected.txt" "$work/saved.txt"; then
     fail "the book is not what was typed (expected on the left, saved on the right)"
