@@ -213,6 +213,58 @@ TEST_F(Navigation, EveryCommandCommitsAWordBeingComposedOnceIntoItsOwnBox)
     EXPECT_TRUE(w->Text1[0]->text().endsWith("すしすし"));
 }
 
+TEST_F(Navigation, AClickInTheBoxBeingComposedInTakesTheWordOnce)
+{
+    // As with IBus, the input method commits the word while the click is delivered and sends it again a moment later.
+    struct CommitsOnPress : QObject
+    {
+        bool eventFilter(QObject* box, QEvent* event) override
+        {
+            if (event->type() == QEvent::MouseButtonPress && !ui::Composition::pending().isEmpty()) {
+                compose(static_cast<QWidget*>(box), {}, ui::Composition::pending());
+            }
+            return false;
+        }
+    };
+    struct Case
+    {
+        bool inputMethodCommits;
+        bool doubleClick;
+        int wordSentAfter; // the late copy, or the word confirmed and then typed again
+        const char* textAndSelection;
+    };
+    const Case cases[] = {
+        {.inputMethodCommits = true, .doubleClick = false, .wordSentAfter = 1, .textAndSelection = "abcにほん []"},
+        {.inputMethodCommits = true,
+         .doubleClick = true,
+         .wordSentAfter = 1,
+         .textAndSelection = "abcにほん [abcにほん]"},
+        {.inputMethodCommits = false,
+         .doubleClick = false,
+         .wordSentAfter = 2,
+         .textAndSelection = "abcにほんにほん []"},
+    };
+    for (const Case& c : cases) {
+        QLineEdit* box = w->Text1[1];
+        box->setFocus();
+        box->setText("abc");
+        compose(box, "にほん");
+        CommitsOnPress input;
+        if (c.inputMethodCommits) {
+            box->installEventFilter(&input);
+        }
+        QTest::mouseClick(box, Qt::LeftButton);
+        if (c.doubleClick) {
+            QTest::mouseDClick(box, Qt::LeftButton);
+        }
+        QApplication::processEvents();
+        for (int i = 0; i < c.wordSentAfter; ++i) {
+            compose(box, {}, "にほん");
+        }
+        EXPECT_EQ(box->text() + " [" + box->selectedText() + "]", QString(c.textAndSelection));
+    }
+}
+
 TEST_F(Navigation, AltThenEscapeReturnsToTheBoxWithItsTextAndCaret)
 {
     QLineEdit* box = w->Text1[5];

@@ -7,6 +7,7 @@
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QPointer>
+#include <QTimer>
 
 namespace ui::Composition {
 namespace {
@@ -37,6 +38,9 @@ private:
     QPointer<QObject> m_lastCommitTarget;
     QString m_lastCommit;
     QElapsedTimer m_sinceLastCommit;
+    // A click in the box the word is typed in makes the toolkit commit the word there and reset the input method,
+    // which then sends the word again; no change of focus follows. Set while such a mouse event is delivered.
+    QPointer<QObject> m_clickedBox;
 };
 
 Watcher* g_watcher = nullptr;
@@ -74,6 +78,9 @@ bool Watcher::eventFilter(QObject* watched, QEvent* event)
         }
         const bool wholeWordCommitted = watched == composingIn && !composed.isEmpty() &&
                                         im.commitString() == composed && im.preeditString().isEmpty();
+        if (wholeWordCommitted && watched == m_clickedBox) {
+            expectLateCopy(composed);
+        }
         m_lastCommitTarget = wholeWordCommitted ? watched : nullptr;
         m_lastCommit = wholeWordCommitted ? composed : QString();
         m_sinceLastCommit.start();
@@ -86,6 +93,15 @@ bool Watcher::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (watched == composingIn) {
+            m_clickedBox = watched;
+            // Cleared once the event has been delivered: a commit that comes later is the user's own.
+            QTimer::singleShot(0, this, [this] { m_clickedBox = nullptr; });
+        }
+        break;
     case QEvent::FocusOut: {
         const auto reason = static_cast<const QFocusEvent&>(*event).reason();
         if (watched == m_lastCommitTarget && !m_sinceLastCommit.hasExpired(SameStepMs) &&

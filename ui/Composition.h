@@ -6,7 +6,7 @@
 // in. When the program moves the focus or the record itself, settle() first commits the composition into that box,
 // once. Some input methods (IBus in its commit-on-reset mode) then commit the same text a second time, a moment
 // later, into whatever has the focus by then; that late copy is dropped wherever it arrives. The same holds when
-// the toolkit commits the composition because the user clicks another control.
+// the toolkit commits the composition because the user clicks another control, or the box itself.
 namespace ui::Composition {
 
 // Watches the application's input-method events; done once, before the first window.
