@@ -142,6 +142,9 @@ TEST_F(Session, UnsavedMeansChangedSinceTheLastReadSaveOrNew)
     const ReadResult read = open("short.kf1");
     EXPECT_EQ(std::pair(read.error, count), std::pair(FileError::InputPastEndOfFile, 0));
     EXPECT_TRUE((*table)[0][0].isEmpty() && book.needsSaveDialog() && !book.unsaved(*table, count));
+    ASSERT_TRUE(book.saveAs(path("chosen.kf1"), *table, count, nullptr).saved());
+    EXPECT_FALSE(book.needsSaveDialog()) << "once saved by the user's choice, the book has a file again";
+    EXPECT_FALSE(open("chosen.kf1").error != FileError::None || book.unsaved(*table, count)) << "an empty book";
     // So does a file that read but is not a book this program wrote.
     writeFile(path("sheet.csv"), "a,b,c,d,e,f,g,h,i,j,k,l,m\r\n");
     open("sheet.csv");
