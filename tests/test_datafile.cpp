@@ -53,6 +53,7 @@ TEST(Cp932, JapaneseRoundTripsAndNineCharactersComeBackAsOthers)
     const QString japanese = "漢字ｶﾀｶﾅかなＡ＝a";
     const QByteArray japaneseBytes = QByteArray::fromHex("8abf8e9a b6c0b6c5 82a982c8 82608181 61");
     EXPECT_EQ(fromCp932(japaneseBytes), japanese);
+    EXPECT_EQ(fromCp932("\x80z\x81 x\xA0\x82"), "?z? x??") << "one \"?\" per bad byte, and on after it";
     // A surrogate pair is one character, and so is a lone surrogate.
     const QString loneSurrogates = QChar(0xD800) + QString("z") + QChar(0xDC00);
     for (const auto& [text, bytes] :
