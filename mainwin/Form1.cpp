@@ -81,12 +81,16 @@ void Form1::connectHandlers()
     connect(VScroll1, &QScrollBar::rangeChanged, this, [this] { describePosition(); });
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] {
         describePosition();
+        const bool focusStays = Text1[0]->hasFocus();
         // A word still being composed belongs to the record it was typed in, not to the next one.
         ui::Composition::settle();
         if (VScroll1->isSliderDown()) {
             VScroll1_Scroll();
         } else {
             VScroll1_Change();
+        }
+        if (focusStays) {
+            presentBox0Again();
         }
     });
     connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
