@@ -33,7 +33,7 @@ void Form1::describePosition()
 {
     // Read out by screen readers: the position counted from 1 over the number of records, or the blank position.
     // Box 0 carries it too, since every move ends there: a screen reader speaks the description of a box as the
-    // focus arrives, and a change of it while the box keeps the focus.
+    // focus arrives (and presentBox0Again makes it arrive when the focus was there already).
     const int position = VScroll1->value();
     const int count = VScroll1->maximum();
     const QString description =
