@@ -4,7 +4,8 @@
 #   - the master key typed into the master-key box is never spoken, character by character or whole;
 #   - Page Down in the provider-name box is followed by the new position, "2 / 3";
 #   - the two "アカウント" boxes sound different, the first with its heading 接続情報.
-# The locale ja_JP.UTF-8 is made into the test's own folder (localedef, LOCPATH) where the machine lacks it.
+# The locale ja_JP.UTF-8 is made into the test's own folder (localedef, from the locales package; LOCPATH), so a
+# machine without it, as a fresh Debian 12 is, runs the test unchanged.
 # Orca refuses to start while another Orca of the same user runs, and speech-dispatcher and the accessibility bus
 # can outlive whoever started them: the test runs in a PID namespace of its own (unshare; a user namespace as well
 # when not root), so it sees no other Orca and nothing it started survives it, also when it fails or is killed.
