@@ -67,7 +67,8 @@ void screenSecretText(QAccessibleEvent* event, QAccessible::UpdateHandler passOn
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
 {
-    [[maybe_unused]] static const bool screened = (QAccessible::installUpdateHandler(screenToPlatform), true);
+    // Once, for the whole program; Qt itself installs no handler that this one would displace.
+    [[maybe_unused]] static const auto displaced = QAccessible::installUpdateHandler(screenToPlatform);
     // A box takes a text of any length: QLineEdit's default limit of 32,767 characters would cut what is stored.
     setMaxLength(std::numeric_limits<int>::max());
 }
