@@ -26,7 +26,12 @@ case "${KEYFOLD_ORCA_STAGE:-}" in
         /usr/libexec/at-spi-bus-launcher
     namespace=(unshare --pid --fork --mount-proc --kill-child)
     [ "$(id -u)" -eq 0 ] || namespace=(unshare --user --map-root-user --pid --fork --mount-proc --kill-child)
-    KEYFOLD_ORCA_STAGE=namespace exec "${namespace[@]}" bash "$0" "$program"
+    # Everything the test writes lies in one folder, removed here whatever way the namespace ended.
+    scratch="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-orca.XXXXXX")"
+    KEYFOLD_ORCA_STAGE=namespace TMPDIR="$scratch" "${namespace[@]}" bash "$0" "$program"
+    status=$?
+    rm -rf "$scratch"
+    exit "$status"
     ;;
 namespace)
     # A session bus of our own, whatever the caller's desktop has.
