@@ -83,10 +83,14 @@ void Form1::connectHandlers()
     connect(VScroll1, &QScrollBar::rangeChanged, this, [this] { describePosition(); });
     connect(VScroll1, &QScrollBar::valueChanged, this, [this] {
         describePosition();
+        const bool focusStays = Text1[0]->hasFocus();
         if (VScroll1->isSliderDown()) {
             VScroll1_Scroll();
         } else {
             VScroll1_Change();
+        }
+        if (focusStays) {
+            presentBox0Again();
         }
     });
     // The user's own moves of the scroll bar (arrows, trough, thumb, keys) are commands; the program's are not.

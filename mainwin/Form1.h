@@ -182,7 +182,8 @@ private:
     void saveOrRescueQuietly();
     // Add and Overwrite store only what a book file gives back: false when a box holds what it cannot.
     bool boxesCanBeStored(const QString& title);
-    void describePosition(); // the scroll bar's accessible description
+    void describePosition(); // the accessible description of the scroll bar and box 0
+    void presentBox0Again(); // after a move that left the focus in box 0
     void updateFindEntries();
     bool navigationKey(const QKeyEvent& event);
     bool recordWheel(const QWheelEvent& event, QPointF clientPosition);

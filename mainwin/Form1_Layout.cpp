@@ -156,9 +156,12 @@ void Form1::buildControls()
     for (int i = 0; i < 13; ++i) {
         Text1[i] = form.get<ui::TextBox>(QStringLiteral("Text1(%1)").arg(i));
         // A screen reader names each box by its heading and its label: the three password boxes differ only in
-        // their group. The label is the box's buddy, so the labelled-by relation is there too.
+        // their group. The label is the box's buddy, so the labelled-by relation is there too, and a screen reader
+        // that follows it (Orca does) speaks the label's name instead of the box's: the label carries the same.
+        auto* label = form.get<QLabel>(QStringLiteral("FieldLabel(%1)").arg(i));
         Text1[i]->setAccessibleName(fieldName(i));
-        form.get<QLabel>(QStringLiteral("FieldLabel(%1)").arg(i))->setBuddy(Text1[i]);
+        label->setAccessibleName(fieldName(i));
+        label->setBuddy(Text1[i]);
     }
     for (const Heading& heading : Headings) {
         // A heading interrupts its rule: it is as wide as its text and painted over the rule.

@@ -3,6 +3,7 @@
 // scroll bar steps one record per notch.
 #include "mainwin/Form1.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -31,10 +32,27 @@ bool Form1::moveToRecord(int position)
 void Form1::describePosition()
 {
     // Read out by screen readers: the position counted from 1 over the number of records, or the blank position.
+    // Box 0 carries it too, since every move ends there: a screen reader speaks the description of a box as the
+    // focus arrives (and presentBox0Again makes it arrive when the focus was there already).
     const int position = VScroll1->value();
     const int count = VScroll1->maximum();
-    VScroll1->setAccessibleDescription(position >= count ? QStringLiteral("新規")
-                                                         : QStringLiteral("%1 / %2").arg(position + 1).arg(count));
+    const QString description =
+        position >= count ? QStringLiteral("新規") : QStringLiteral("%1 / %2").arg(position + 1).arg(count);
+    VScroll1->setAccessibleDescription(description);
+    Text1[0]->setAccessibleDescription(description);
+}
+
+void Form1::presentBox0Again()
+{
+    // A screen reader speaks a box, position included, as the focus arrives, but says nothing of the position when
+    // the box that has the focus shows another record (Orca 43 fails on Qt's description-change events). For the
+    // screen reader box 0 then becomes a new object, focused anew: it speaks it as a box just arrived at.
+    if (!QAccessible::isActive()) {
+        return;
+    }
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(QAccessible::queryAccessibleInterface(Text1[0])));
+    QAccessibleEvent focus(Text1[0], QAccessible::Focus);
+    QAccessible::updateAccessibility(&focus);
 }
 
 bool Form1::navigationKey(const QKeyEvent& event)

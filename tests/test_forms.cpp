@@ -7,6 +7,7 @@
 #include "reorder/frmChange.h"
 #include "support/Dialogs.h"
 #include "support/TestApp.h"
+#include "ui/TextBox.h"
 #include "ui/Twips.h"
 #include "ui/WrapCheckBox.h"
 
@@ -58,8 +59,8 @@ TEST_F(Forms, EveryControlOfEveryWindowHasANameAndTheBoxesAreNamedByHeadingAndLa
         EXPECT_TRUE(names.contains(box)) << box;
     }
     const auto labels = QAccessible::queryAccessibleInterface(w->Text1[12])->relations(QAccessible::Label);
-    ASSERT_EQ(labels.size(), 1); // each box labelled by its caption
-    EXPECT_EQ(labels.first().first->text(QAccessible::Name), "パスワード");
+    ASSERT_EQ(labels.size(), 1); // each box labelled by its caption, which a screen reader speaks for the box
+    EXPECT_EQ(labels.first().first->text(QAccessible::Name), "メール パスワード");
 
     frmLogin login;
     frmChange reorder(w.get());
@@ -76,7 +77,9 @@ TEST_F(Forms, TheScrollBarTellsThePositionCountedFromOneOrThatItIsNew)
 {
     const auto readOut = [&](int position) {
         w->VScroll1->setValue(position);
-        return QAccessible::queryAccessibleInterface(w->VScroll1)->text(QAccessible::Description);
+        const QString description = QAccessible::queryAccessibleInterface(w->VScroll1)->text(QAccessible::Description);
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(w->Text1[0])->text(QAccessible::Description), description);
+        return description;
     };
     EXPECT_EQ(readOut(0), "新規");
     testsupport::fillBook(10);
@@ -85,6 +88,33 @@ TEST_F(Forms, TheScrollBarTellsThePositionCountedFromOneOrThatItIsNew)
     w->Text1[0]->setText("eleventh");
     w->Command4->click();
     EXPECT_EQ(readOut(10), "11 / 11");
+}
+
+// Assistive technology hears "*" for each character typed into, deleted from or set in a masked box.
+TEST(MaskedBox, TellsOfTextChangesWithStarsAndAnUnmaskedBoxWithItsText)
+{
+    static QStringList told;
+    const auto tell = [](QAccessibleEvent* event) {
+        if (event->type() == QAccessible::TextInserted) {
+            told << static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+        } else if (event->type() == QAccessible::TextRemoved) {
+            told << "-" + static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+        } else {
+            const auto* update = static_cast<QAccessibleTextUpdateEvent*>(event);
+            told << update->textRemoved() + ">" + update->textInserted();
+        }
+    };
+    ui::TextBox box;
+    QAccessibleTextInsertEvent insert(&box, 0, "wqz");
+    QAccessibleTextRemoveEvent remove(&box, 2, "z");
+    QAccessibleTextUpdateEvent update(&box, 0, "wq", "abcd");
+    box.setMasked(true);
+    for (QAccessibleEvent* event : std::initializer_list<QAccessibleEvent*>{&insert, &remove, &update}) {
+        ui::screenSecretText(event, tell);
+    }
+    box.setMasked(false);
+    ui::screenSecretText(&insert, tell);
+    EXPECT_EQ(told, (QStringList{"***", "-*", "**>****", "wqz"}));
 }
 
 TEST_F(Forms, EnterInTheOptionsGoesToCancelNotToOk)

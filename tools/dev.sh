@@ -14,7 +14,8 @@ run_packages=(cmake g++ make qt6-base-dev qt6-translations-l10n fonts-ipafont-go
 headless_packages=(xvfb xauth x11-utils imagemagick)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-utils x11-xserver-utils
                desktop-file-utils appstream imagemagick dpkg-dev file lintian shared-mime-info xdg-utils
-               libfile-mimeinfo-perl dbus-daemon ibus ibus-mozc mozc-server at-spi2-core python3-pyatspi openbox)
+               libfile-mimeinfo-perl dbus-daemon ibus ibus-mozc mozc-server at-spi2-core python3-pyatspi openbox
+               orca speech-dispatcher locales)
 
 . "$here/tools/packages.sh"
 

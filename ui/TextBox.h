@@ -1,8 +1,15 @@
 #pragma once
 
+#include <QAccessible>
 #include <QLineEdit>
 
 namespace ui {
+
+// A masked box's text changes as assistive technology is told of them: "*" for each character. Qt's accessible
+// text of a masked box is empty already, but the text-changed events it raises carry the typed characters, and a
+// screen reader speaks them. Every accessibility event of the program passes through here on its way to the
+// platform (`passOn`) once the first TextBox exists.
+void screenSecretText(QAccessibleEvent* event, QAccessible::UpdateHandler passOn);
 
 // The forms' single-line edit box. A box for secrets can be kept free of every input method: only direct keyboard
 // input reaches it. QLineEdit keeps answering that it accepts input-method text even with WA_InputMethodEnabled

@@ -38,14 +38,8 @@ if ! start_display "$work"; then
     exit "$SKIP"
 fi
 pids+=("$xvfb_pid")
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-/usr/libexec/at-spi-bus-launcher --launch-immediately >"$work/atspi.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-done
+start_desktop "$work"
+pids+=("${desktop_pids[@]}")
 
 mkdir -p "$work/home/.config/Keyfold" "$work/runtime"
 chmod 700 "$work/runtime"
@@ -105,7 +99,7 @@ PY
 expect_node() { # role|name|description
     grep -qxF "$1" "$work/tree.txt" || { sed 's/^/  | /' "$work/tree.txt"; fail "a screen reader does not see: $1"; }
 }
-expect_node "text|接続先|"
+expect_node "text|接続先|新規"
 expect_node "text|接続情報 パスワード|"
 expect_node "text|ファイル転送 パスワード|"
 expect_node "text|メール パスワード|"

@@ -25,3 +25,19 @@ start_display() {
     read -r -t 20 number <"$1/displayfd" && [ -n "$number" ] || return 1
     export DISPLAY=":$number"
 }
+
+# start_desktop FOLDER: the openbox window manager and the accessibility bus (AT-SPI) on $DISPLAY, with their logs in
+# FOLDER; waits until the window manager runs. Needs a session bus. Adds both to desktop_pids.
+desktop_pids=()
+start_desktop() {
+    openbox --sm-disable >"$1/openbox.log" 2>&1 &
+    desktop_pids+=($!)
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$1/atspi.log" 2>&1 &
+    desktop_pids+=($!)
+    local _
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    return 1
+}

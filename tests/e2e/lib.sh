@@ -11,18 +11,28 @@ need_tools xdotool xwininfo xmodmap
 work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-e2e.XXXXXX")"
 xvfb_pid=""
 program_pid=""
+helper_pids=() # what a test starts besides the program and the X server; ended at exit, before the X server
 failed=1
+keep_work=1 # 0: the folder goes also after a failure, the test having printed what tells why
+
+# Ends a process this script started: SIGTERM, and SIGKILL when it has not ended within two seconds.
+end_process() { # pid
+    [ -n "$1" ] && kill "$1" 2>/dev/null || return 0
+    local _
+    for _ in $(seq 20); do
+        kill -0 "$1" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+}
 
 cleanup() {
-    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-        kill "$program_pid" 2>/dev/null
-        wait "$program_pid" 2>/dev/null
-    fi
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
-    if [ "$failed" -eq 0 ]; then
+    local pid
+    for pid in "$program_pid" "${helper_pids[@]}" "$xvfb_pid"; do
+        end_process "$pid"
+    done
+    if [ "$failed" -eq 0 ] || [ "$keep_work" -eq 0 ]; then
         rm -rf "$work"
     else
         say "the session's files, logs and a picture of the screen at the failure are kept in $work"
@@ -61,8 +71,8 @@ unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_FON
 book="$work/cwd/accounts.kf1"
 settings="$XDG_CONFIG_HOME/Keyfold/Keyfold.conf"
 
-start_program() {
-    (cd "$work/cwd" && exec "$program") >>"$work/program.log" 2>&1 &
+start_program() { # arguments for the program...
+    (cd "$work/cwd" && exec "$program" "$@") >>"$work/program.log" 2>&1 &
     program_pid=$!
 }
 
