@@ -63,12 +63,15 @@ QString quoteThatEndsAField(const QString& text)
 QList<CellChange> cellsASaveChanges(const Module1::Table& table, int recordCount, int limit)
 {
     QList<CellChange> cells;
-    for (int r = 0; r < std::min(recordCount, Module1::MaxRecords) && cells.size() < limit; ++r) {
-        for (int f = 0; f < Module1::FieldCount && cells.size() < limit; ++f) {
+    for (int r = 0; r < std::min(recordCount, Module1::MaxRecords); ++r) {
+        for (int f = 0; f < Module1::FieldCount; ++f) {
             const QString& cell = table[static_cast<size_t>(r)][static_cast<size_t>(f)];
             CellChange change{r, f, cp932Changes(cell), quoteThatEndsAField(cell)};
             if (!change.changes.isEmpty() || !change.cut.isEmpty()) {
                 cells.append(change);
+                if (cells.size() == limit) {
+                    return cells;
+                }
             }
         }
     }
@@ -95,20 +98,11 @@ bool looksLikeUtf8(QByteArrayView bytes)
             ++i;
             continue;
         }
-        int length = 0;
-        char32_t c = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            c = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            c = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            c = lead & 0x07;
-        } else {
-            return false;
+        if (lead < 0xC2 || lead > 0xF4) {
+            return false; // a continuation byte, an over-long lead or past U+10FFFF
         }
+        const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t c = lead & (0x7F >> length);
         if (i + length > size) {
             return false;
         }

@@ -21,16 +21,16 @@ bool isLineEnd(QChar c)
 // Where the first row of bytes ends (its line end, or the end), and how many cells it has, counting at most 14.
 struct FirstRow
 {
-    qsizetype end = 0;
-    int cells = 0;
+    qsizetype end;
+    int cells;
 };
 
 FirstRow firstRow(const QByteArray& bytes)
 {
-    FirstRow row{0, 1};
     const qsizetype size = bytes.size();
     qsizetype i = 0;
-    while (i < size && row.cells <= FieldCount) {
+    int cells = 1;
+    while (i < size && cells <= FieldCount) {
         if (bytes[i] == '"') { // a quoted cell: quotes inside are doubled, commas and line ends are text
             for (++i; i < size; ++i) {
                 if (bytes[i] == '"') {
@@ -50,10 +50,9 @@ FirstRow firstRow(const QByteArray& bytes)
             break;
         }
         ++i; // the comma
-        ++row.cells;
+        ++cells;
     }
-    row.end = i;
-    return row;
+    return {i, cells};
 }
 
 bool blanksThenComma(const QByteArray& bytes, qsizetype from, qsizetype end)
@@ -91,12 +90,10 @@ public:
             return fail(FileError::InputPastEndOfFile); // a row narrower than a record
         }
         for (QString& cell : m_row) {
-            if (!put(std::move(cell))) {
-                return false;
-            }
+            put(std::move(cell)); // past 1000 records every cell is refused, none is written
         }
         m_row.clear();
-        return true;
+        return m_result.error == FileError::None;
     }
 
     ParsedBook finish()
