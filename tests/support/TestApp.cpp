@@ -69,4 +69,14 @@ void fillBook(int count)
     Module1::RecordCount = static_cast<std::int16_t>(count);
 }
 
+QByteArray bookBytes(int count)
+{
+    QByteArray out;
+    for (int i = 0; i < count * Module1::FieldCount; ++i) {
+        const int r = i / Module1::FieldCount, f = i % Module1::FieldCount;
+        out += (f ? QString("\"r%1f%2\"\r\n").arg(r).arg(f) : QString("\"provider%1\"\r\n").arg(r)).toLatin1();
+    }
+    return out;
+}
+
 } // namespace testsupport

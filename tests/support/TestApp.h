@@ -34,5 +34,7 @@ std::unique_ptr<Form1> makeShownMainWindow();
 
 // Fills slots 0..count-1 with records whose field f of record r reads "r<r>f<f>" (field 0: "provider<r>").
 void fillBook(int count);
+// The data file of that book.
+QByteArray bookBytes(int count);
 
 } // namespace testsupport
