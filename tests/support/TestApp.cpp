@@ -48,6 +48,16 @@ QString TempSettings::settingsFile() const
     return m_dir.filePath(QStringLiteral("Keyfold/Keyfold.conf"));
 }
 
+QString TempSettings::stored() const
+{
+    const QSettings file(settingsFile(), QSettings::IniFormat);
+    QStringList values;
+    for (const char* key : {"FileName", "Check1", "FrmOptionCheck1", "FrmOptionCheck2", "FrmOptionCheck5"}) {
+        values << file.value(QStringLiteral("load/") + key, "-").toString();
+    }
+    return values.join('|');
+}
+
 std::unique_ptr<Form1> makeShownMainWindow()
 {
     auto window = std::make_unique<Form1>();

@@ -24,6 +24,9 @@ public:
     ~TempSettings();
     QString path() const { return m_dir.path(); }
     QString settingsFile() const;
+    // FileName, Check1 and the three options on disk, by the names and in the section the settings file has always
+    // used, joined by '|', '-' for each absent.
+    QString stored() const;
 
 private:
     QTemporaryDir m_dir;
