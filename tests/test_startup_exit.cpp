@@ -1,5 +1,5 @@
-// Start-up and exit of the whole program: how stored options are read, the master-key dialog, the book the program
-// starts on, the options dialog, the three ways of leaving, and what reaches the settings file.
+// Start-up and exit of the whole program: the book the program starts on after the stored options and the master-key
+// dialog, the three ways of leaving, and what reaches the settings file.
 #include "login/Settings.h"
 #include "login/frmLogin.h"
 #include "login/frmOption.h"
@@ -10,34 +10,21 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QSettings>
 #include <QTimer>
 
 #include <functional>
 
 using ui::Answer, ui::MessageRequest, ui::Prompts;
-using LoginAction = std::function<void(frmLogin&)>;
 
 const MessageRequest NewKey{"マスターキーの新規作成でしょうか？", "マスターキーの入力", ui::Buttons::YesNo,
                             Answer::Yes};
 const MessageRequest Question{"このファイルを保存しますか?", "Keyfold", ui::Buttons::YesNoCancel, Answer::Yes};
 const MessageRequest NoPath{"パスが見つかりません。", "Keyfold"};
 
-TEST(Settings, CheckValueIsTheLeadingNumberRoundedAndOnlyOneIsTicked)
-{
-    // Blanks skipped, rounded to the nearest integer with halves to even; full-width digits are no number.
-    for (const char* one : {"1", " 1", "1abc", "+1", "01", "1e0", "1.4", "0.6", ".9", "10e-1"}) {
-        EXPECT_EQ(login::checkValue(QString::fromUtf8(one)), 1) << '"' << one << '"';
-    }
-    for (const char* other : {"0", "", "abc", "a1", "+", "１", "2", "-1", "1.5", "0.5", "-0.4", "2.5", "1e400"}) {
-        EXPECT_EQ(login::checkValue(QString::fromUtf8(other)), 0) << '"' << other << '"';
-    }
-}
-
 class StartupExit : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(inWork); }
+    void SetUp() override { ASSERT_TRUE(work.isValid() && QDir::setCurrent(work.path())); }
     void TearDown() override // the window, with the master-key dialog it owns, goes with the fixture
     {
         QDir::setCurrent(previousDir);
@@ -49,27 +36,19 @@ protected:
         testsupport::resetProgramState();
         settings.emplace();
     }
-    // FileName, Check1 and the three options on disk, '-' for each absent, by the names and in the section the
-    // settings file has always used.
-    QString stored() const
-    {
-        QStringList values;
-        for (const char* key : {"FileName", "Check1", "FrmOptionCheck1", "FrmOptionCheck2", "FrmOptionCheck5"}) {
-            values << QSettings(settings->settingsFile(), QSettings::IniFormat)
-                          .value("load/" + QString(key), "-")
-                          .toString();
-        }
-        return values.join('|');
-    }
-    // Runs the start-up as the program does; `answer` acts on the master-key dialog if one is shown.
-    bool startUp(const LoginAction& answer, const QStringList& arguments = {})
+    // Runs the start-up as the program does. A master-key dialog shown gets the key typed and Return ("new" for a new
+    // master key, answered Yes), or its Cancel when the key is "cancel".
+    bool startUp(const QString& key, const QStringList& arguments = {})
     {
         loginShown = false;
         window = std::make_unique<Form1>();
         QTimer::singleShot(0, window.get(), [&] {
             if (auto* login = qobject_cast<frmLogin*>(QApplication::activeModalWidget())) {
                 loginShown = true;
-                answer(*login);
+                Prompts::queueAnswer(key == "new" ? Answer::Yes : Answer::No);
+                QTest::keyClicks(login->txtPassword, key == "new" ? "mykey" : key);
+                QTest::keyClick(key == "cancel" ? static_cast<QWidget*>(login->cmdCancel) : login->txtPassword,
+                                Qt::Key_Return);
                 if (login->isVisible()) { // it would block the test for ever
                     ADD_FAILURE() << "the master-key dialog stayed open";
                     login->done(QDialog::Rejected);
@@ -78,19 +57,9 @@ protected:
         });
         return window->Form_Load(ui::parseCommandLine(QStringList("keyfold") + arguments, QDir::currentPath()).book);
     }
-    // Types the key and Return, the answer to the question whether it is a new master key queued.
-    static LoginAction typeKey(const QString& key, Answer answer = Answer::No)
-    {
-        return [=](frmLogin& login) {
-            Prompts::queueAnswer(answer);
-            QTest::keyClicks(login.txtPassword, key);
-            QTest::keyClick(login.txtPassword, Qt::Key_Return);
-        };
-    }
 
     QString previousDir = QDir::currentPath();
     QTemporaryDir work;
-    bool inWork = work.isValid() && QDir::setCurrent(work.path());
     std::optional<testsupport::TempSettings> settings{std::in_place};
     std::unique_ptr<Form1> window;
     bool loginShown = false;
@@ -134,8 +103,8 @@ TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOneAndE
             login::writeSetting(QList{login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}[i],
                                 start.ticks[i]);
         }
-        const QString before = stored();
-        ASSERT_TRUE(startUp(start.key == "new" ? typeKey("mykey", Answer::Yes) : typeKey(start.key), start.args));
+        const QString before = settings->stored();
+        ASSERT_TRUE(startUp(start.key, start.args));
         EXPECT_EQ(loginShown, !start.key.isEmpty());
         EXPECT_PROMPTS(start.prompts);
         const int records = start.opened.isEmpty() || start.opened == gone ? 0 : 2;
@@ -148,70 +117,19 @@ TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOneAndE
         }
         EXPECT_TRUE(window->Label8->text().endsWith("Keyfold Ver 1.1.3") &&
                     window->mnuChange->isEnabled() == (records > 0));
-        EXPECT_EQ(stored(), before); // start-up only reads
-        window->Command3->click();   // unchanged: no question; the book is remembered only when ticked
+        EXPECT_EQ(settings->stored(), before); // start-up only reads
+        window->Command3->click();             // unchanged: no question; the book is remembered only when ticked
         EXPECT_TRUE(ui::ProgramEnd::ended());
-        EXPECT_EQ(stored().section('|', 0, 1), start.ticked ? start.opened + "|1" : "|0");
+        EXPECT_EQ(settings->stored().section('|', 0, 1), start.ticked ? start.opened + "|1" : "|0");
         Prompts::reset(); // the answer for a question not asked
     }
-}
-
-TEST_F(StartupExit, RefusedKeysStaySelectedAndCancelEscapeOrTheCloseBoxEndAtOnce)
-{
-    // Keys of another case or with a trailing blank are refused, and so is a new key of nothing (Backspace empties
-    // the box); each stays selected so that the next typing replaces it. Then Cancel, Escape or the close box, even
-    // with the right key typed, end the program before anything opens.
-    const LoginAction cancels[] = {[](frmLogin& login) { QTest::mouseClick(login.cmdCancel, Qt::LeftButton); },
-                                   [](frmLogin& login) { QTest::keyClick(login.txtPassword, Qt::Key_Escape); },
-                                   [](frmLogin& login) { login.close(); }};
-    for (const LoginAction& cancel : cancels) {
-        testsupport::resetProgramState();
-        EXPECT_FALSE(startUp([&](frmLogin& login) {
-            QApplication::setActiveWindow(&login);
-            EXPECT_FALSE(login.txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
-            for (const QString typed : {"WQZ", "wqz ", ""}) {
-                typeKey(typed.isEmpty() ? "\b" : typed, typed.isEmpty() ? Answer::Yes : Answer::No)(login);
-                EXPECT_TRUE(login.isVisible() && login.txtPassword->hasFocus() &&
-                            login.txtPassword->selectedText() == typed &&
-                            login.txtPassword->displayText() == QString(typed.size(), '*') &&
-                            !ui::ProgramEnd::ended() && Module1::LoginResult == Module1::LoginRefused)
-                    << typed.toStdString();
-            }
-            QTest::keyClicks(login.txtPassword, "wqz"); // the right key typed, never confirmed
-            cancel(login);
-        }));
-        EXPECT_TRUE(ui::ProgramEnd::ended() && Module1::RecordCount == 0 && loginShown);
-        EXPECT_PROMPTS(NewKey, NewKey, NewKey, {"マスターキーが入力されていません", "マスターキーの新規作成"});
-    }
-}
-
-TEST_F(StartupExit, OptionsOkStoresTheThreeOptionsAndCancelNothing)
-{
-    window = testsupport::makeShownMainWindow();
-    frmOption& options = window->optionForm();
-    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled() || options.Check3->isChecked() ||
-                 options.Check4->isChecked());
-    for (bool ticked : {true, false, true}) { // the main window's box is mirrored at once
-        window->Check1->click();
-        EXPECT_EQ(options.Check2->isChecked(), ticked);
-    }
-    // Cancel only hides the dialog, which keeps its boxes; O.K also passes the second to the main window's box.
-    struct Choice
-    {
-        bool skipDialog = false, nextTime = false, autoSave = false, ok = false;
-    };
-    for (const Choice& c : {Choice{.skipDialog = true, .autoSave = true}, Choice{.skipDialog = true, .ok = true},
-                            Choice{.nextTime = true, .ok = true}}) {
-        options.show();
-        options.Check1->setChecked(c.skipDialog);
-        options.Check2->setChecked(c.nextTime);
-        options.Check5->setChecked(c.autoSave);
-        (c.ok ? options.Command3 : options.Command4)->click();
-        EXPECT_TRUE(!options.isVisible() && options.Check5->isChecked() == c.autoSave &&
-                    window->Check1->isChecked() == (c.ok ? c.nextTime : true));
-        EXPECT_EQ(stored(),
-                  c.ok ? QString("-|-|%1|%2|%3").arg(c.skipDialog).arg(c.nextTime).arg(c.autoSave) : "-|-|-|-|-");
-    }
+    // Cancel in the master-key dialog ends the program before anything opens.
+    reset();
+    login::writeSetting(login::KeyFileName, book);
+    EXPECT_FALSE(startUp("cancel"));
+    EXPECT_TRUE(loginShown && ui::ProgramEnd::ended() && Module1::RecordCount == 0 &&
+                window->windowTitle() == "Keyfold");
+    Prompts::reset();
 }
 
 TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
@@ -235,7 +153,6 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
         {.nextTime = false, .answer = Answer::No, .prompts = {Question}},
         {.answer = Answer::Yes, .prompts = {Question, saved}, .saved = "book.kf1"},
         {.nextTime = false, .autoSave = true, .prompts = {saved}, .saved = "book.kf1"},
-        {.file = "", .answer = Answer::Yes, .saveAs = "", .prompts = {Question}, .ends = false},
         {.file = "missing/book.kf1", .answer = Answer::Yes, .prompts = {Question, NoPath}, .ends = false},
         {.autoSave = true, .file = "", .saveAs = "named.kf1", .prompts = {savedNamed}, .saved = "named.kf1"},
     };
@@ -267,7 +184,8 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
             EXPECT_EQ(QDir().entryList(QDir::Files), exit.saved.isEmpty() ? QStringList() : QStringList(exit.saved));
             // Only where the program ends, the book to open next time; options are stored only by their O.K.
             const QString remembered = exit.nextTime ? (exit.saved.isEmpty() ? exit.file : exit.saved) : "";
-            EXPECT_EQ(stored(), exit.ends ? remembered + (exit.nextTime ? "|1" : "|0") + "|-|-|-" : "-|-|-|-|-");
+            EXPECT_EQ(settings->stored(),
+                      exit.ends ? remembered + (exit.nextTime ? "|1" : "|0") + "|-|-|-" : "-|-|-|-|-");
             QFile::remove(exit.saved); // for the next round
         }
     }
