@@ -45,8 +45,7 @@ TEST_F(KeepingBooks, AFileThatFailedToReadIsWrittenOnlyThroughTheSaveDialog)
 {
     openAndAdd("short.kf1", testsupport::bookBytes(1) + "\"a field too many\"\r\n");
     w->optionForm().Check5->setChecked(true);
-    Prompts::queueFileCancel();
-    w->Command3->click();
+    command(w->Command3, {}, {""});
     EXPECT_EQ(Prompts::takeFileRequests().value(0).fileName, path("short.kf1"));
     EXPECT_FALSE(ui::ProgramEnd::ended());
     EXPECT_PROMPTS({"Keyfoldファイルにこれ以上データがありません。", "Keyfold"});
@@ -65,8 +64,7 @@ TEST_F(KeepingBooks, WhatASaveWouldChangeIsToldAndASaveThatCannotBeMadeKeepsTheB
          "レコード 2「接続先」: 「€」→「?」\nレコード 2「メール パスワード」: 「ñ」→「?」、「¥」→「\\」\n"
          "レコード 3「接続先」: 「€」→「?」\n…",
          "Keyfold"});
-    Prompts::queueFileName(path("b.kf1"));
-    w->Command1->click();
+    command(w->Command1, {}, {"b.kf1"});
     EXPECT_PROMPTS(
         {"レコード 1「ファイル転送 パスワード」の「\",」はファイルに正しく保存できないため、保存できません。",
          "Keyfold"});
@@ -75,9 +73,7 @@ TEST_F(KeepingBooks, WhatASaveWouldChangeIsToldAndASaveThatCannotBeMadeKeepsTheB
     // Another program's change is asked about; No leaves its file and says nothing more.
     openAndAdd("a.kf1", testsupport::bookBytes(1));
     writeFile(path("a.kf1"), "theirs");
-    Prompts::queueFileName(path("a.kf1"));
-    Prompts::queueAnswer(Answer::No);
-    w->Command1->click();
+    command(w->Command1, {Answer::No}, {"a.kf1"});
     EXPECT_PROMPTS({"このファイルは他のプログラムによって変更されています。上書きしますか?", "Keyfold", Buttons::YesNo,
                     Answer::No});
     EXPECT_TRUE(w->Command1->isEnabled() && readAll(path("a.kf1")) == "theirs");
@@ -95,8 +91,7 @@ TEST_F(KeepingBooks, AddAndOverwriteStoreOnlyWhatTheFileGivesBack)
     w->Text1[12]->setText("〜−¢‖");
     w->Text1[2]->setText("pass€ñ€");
     for (const Answer answer : {Answer::Cancel, Answer::Ok}) {
-        Prompts::queueAnswer(answer);
-        w->Command4->click();
+        command(w->Command4, {answer});
         EXPECT_PROMPTS({"「接続情報 パスワード」の文字「€ñ」はファイルに保存できません。「?」に置き換えて登録しますか?",
                         "追加", Buttons::OkCancel, Answer::Cancel});
         EXPECT_TRUE(answer == Answer::Ok ? RecordCount == 1 : QApplication::focusWidget() == w->Text1[2]);
@@ -106,8 +101,7 @@ TEST_F(KeepingBooks, AddAndOverwriteStoreOnlyWhatTheFileGivesBack)
     // The yen sign and the overline become "\" and "~", and the question says so.
     w->VScroll1->setValue(0);
     w->Text1[3]->setText("¥10,000 ‾ €");
-    Prompts::queueAnswer(Answer::Ok);
-    w->Command6->click();
+    command(w->Command6, {Answer::Ok});
     EXPECT_PROMPTS(
         {"「接続情報 電話番号」の文字「¥‾€」はファイルに保存すると「\\~?」になります。置き換えて登録しますか?", "上書",
          Buttons::OkCancel, Answer::Cancel});

@@ -24,16 +24,6 @@ class MainWindow : public WindowTest
 protected:
     MessageRequest saved(const QString& name) const { return {path(name) + "に保存しました", "Keyfold"}; }
     QString title(const QString& name) const { return path(name) + " - Keyfold"; }
-    void open(const QString& name) // through Open and its dialog, when no question comes first
-    {
-        Prompts::queueFileName(path(name));
-        w->Command7->click();
-    }
-    void save(const QString& name)
-    {
-        Prompts::queueFileName(path(name));
-        w->Command1->click();
-    }
 };
 
 TEST_F(MainWindow, AMoveChangesTheBoxesInsideItsAssignmentAndAddMovesBeforeEnablingSave)
@@ -159,8 +149,7 @@ TEST_F(MainWindow, OverwriteStoresWithoutAskingAndClearAsksThenClosesTheGap)
         SCOPED_TRACE(describe(after).toStdString());
         showBook(after.records + 1, after.at);
         w->Text1[5]->setFocus();
-        Prompts::queueAnswer(Answer::Ok);
-        after.records == 0 ? w->mnuClear->trigger() : QTest::mouseClick(w->Command5, Qt::LeftButton);
+        after.records == 0 ? command(w->mnuClear, {Answer::Ok}) : command(w->Command5, {Answer::Ok});
         EXPECT_SHOWN(after, {"このレコードを消しますか?", "クリア", Buttons::OkCancel, Answer::Ok});
         for (int r = 0; r < after.records; ++r) {
             EXPECT_EQ(RecordTable[r][12], QString("r%1f12").arg(r < after.at ? r : r + 1));
@@ -182,18 +171,18 @@ TEST_F(MainWindow, OpenShowsTheBookReadOrSaysWhyNot)
     w->Text1[0]->setText("typed");
     w->mnuChange->setEnabled(false);
     w->Check1->setChecked(true);
-    open("two.kf1");
+    command(w->Command7, {}, {"two.kf1"});
     EXPECT_SHOWN((View{.records = 2, .on = Overwrite | Clear | Delete | Reorder}));
     EXPECT_TRUE(showsSlot(0) && w->Text1[12]->text() == "r0f12" && w->windowTitle() == title("two.kf1"));
-    open("27-lines.kf1");
+    command(w->Command7, {}, {"27-lines.kf1"});
     EXPECT_SHOWN(View{}, {"Keyfoldファイルにこれ以上データがありません。", "Keyfold"});
     EXPECT_TRUE(blank(RecordTable[0]) && w->Text1[0]->text().isEmpty() && w->windowTitle() == title("27-lines.kf1"));
-    open("empty.kf1");
+    command(w->Command7, {}, {"empty.kf1"});
     EXPECT_SHOWN((View{.on = Delete}));
-    open("1001.kf1");
+    command(w->Command7, {}, {"1001.kf1"});
     EXPECT_SHOWN(View{}, {"レコードが1000件を超えているため、このファイルを開けません。", "Keyfold"});
-    open("two.kf1");
-    open("missing.kf1"); // an empty book named so, Delete as it was, not to be opened next time
+    command(w->Command7, {}, {"two.kf1"});
+    command(w->Command7, {}, {"missing.kf1"}); // an empty book named so, Delete as it was, not to be opened next time
     EXPECT_SHOWN((View{.on = Delete}), {"Keyfold(" + path("missing.kf1") + ")\rファイルが見つかりません。", "Keyfold"});
     EXPECT_TRUE(blank(RecordTable[0]) && w->Text1[0]->text().isEmpty() && !w->Check1->isChecked());
     EXPECT_EQ(w->windowTitle(), title("missing.kf1"));
@@ -204,37 +193,26 @@ TEST_F(MainWindow, NewAndOpenAskAboutUnsavedChangesAndGoOnOnlyWhenTheyAreSavedOr
     const auto question = [](const QString& title) {
         return MessageRequest{"このファイルを保存しますか?", title, Buttons::YesNoCancel, Answer::Yes};
     };
-    const View unsaved{.records = 2, .at = 2, .on = Save | Delete | Reorder};
     writeFile(path("two.kf1"), bookBytes(2));
-    open("two.kf1");
-
+    command(w->Command7, {}, {"two.kf1"});
     // New: Cancel, Yes and the save dialog cancelled, Yes and saved.
+    const View unsaved{.records = 2, .at = 2, .on = Save | Delete | Reorder};
     showBook(2, 2, true);
-    Prompts::queueAnswer(Answer::Cancel);
-    w->mnuNew->trigger();
+    command(w->mnuNew, {Answer::Cancel});
     EXPECT_SHOWN(unsaved, question("新規"));
-    Prompts::queueAnswer(Answer::Yes);
-    Prompts::queueFileCancel();
-    w->mnuNew->trigger();
+    command(w->mnuNew, {Answer::Yes}, {""});
     EXPECT_SHOWN(unsaved, question("新規"));
-    Prompts::queueAnswer(Answer::Yes);
-    Prompts::queueFileName(path("saved"));
-    w->mnuNew->trigger();
+    command(w->mnuNew, {Answer::Yes}, {"saved"});
     EXPECT_SHOWN(View{}, question("新規"), saved("saved")); // and an empty book named 新規
     EXPECT_TRUE(blank(RecordTable[0]) && blank(RecordTable[1]) && w->Text1[0]->text().isEmpty() &&
                 !w->mnuFind->isEnabled() && !w->mnuFindNext->isEnabled());
     EXPECT_EQ(DataFileName + " / " + w->windowTitle(), "新規 / 新規 - Keyfold");
     EXPECT_EQ(dialogs(), QStringList({"open ", "save two.kf1", "save two.kf1"}));
-
     // Open: No and the open dialog cancelled, Yes and saved and opened.
     showBook(2, 2, true);
-    Prompts::queueAnswer(Answer::No);
-    Prompts::queueFileCancel();
-    w->Command7->click();
+    command(w->Command7, {Answer::No}, {""});
     EXPECT_SHOWN((View{.records = 2, .at = 2, .on = Save}), question("開く"));
-    Prompts::queueAnswer(Answer::Yes);
-    Prompts::queueFileName(path("one.kf1"));
-    open("two.kf1");
+    command(w->Command7, {Answer::Yes}, {"one.kf1", "two.kf1"});
     EXPECT_SHOWN((View{.records = 2, .on = Overwrite | Clear | Delete | Reorder}), question("開く"), saved("one.kf1"));
     EXPECT_EQ(dialogs(), QStringList({"open saved", "save saved", "open one.kf1"})) << "the last path, not 新規";
     EXPECT_EQ(readAll(path("saved")) + readAll(path("one.kf1")), bookBytes(2) + bookBytes(2));
@@ -242,18 +220,15 @@ TEST_F(MainWindow, NewAndOpenAskAboutUnsavedChangesAndGoOnOnlyWhenTheyAreSavedOr
 
 TEST_F(MainWindow, SaveWritesWhateverNameWasChosenAndDeleteAsksThenKeepsTheBook)
 {
-    // An existing file is replaced without a question.
     writeFile(path("old.kf1"), "something else entirely\r\n");
     showBook(2, 2, true);
-    save("old.kf1");
+    command(w->Command1, {}, {"old.kf1"}); // replaced without a question
     EXPECT_SHOWN((View{.records = 2, .at = 2, .on = Delete | Reorder}), saved("old.kf1"));
     EXPECT_EQ(readAll(path("old.kf1")) + w->windowTitle(), bookBytes(2) + title("old.kf1"));
     // A missing folder: told, the changes kept, New stopped.
     showBook(1, 1, true);
-    save("missing/book.kf1");
-    Prompts::queueAnswer(Answer::Yes);
-    Prompts::queueFileName(path("missing/book.kf1"));
-    w->mnuNew->trigger();
+    command(w->Command1, {}, {"missing/book.kf1"});
+    command(w->mnuNew, {Answer::Yes}, {"missing/book.kf1"});
     EXPECT_SHOWN((View{.records = 1, .at = 1, .on = Save | Delete | Reorder}), NoPath,
                  {"このファイルを保存しますか?", "新規", Buttons::YesNoCancel, Answer::Yes}, NoPath);
 
@@ -278,8 +253,7 @@ TEST_F(MainWindow, SaveWritesWhateverNameWasChosenAndDeleteAsksThenKeepsTheBook)
     // The file is gone now: another delete says so and changes nothing else.
     setEnabledPair(w->Command2, w->mnuDel, true);
     w->Text1[0]->setText("kept");
-    Prompts::queueAnswer(Answer::Ok);
-    w->mnuDel->trigger();
+    command(w->mnuDel, {Answer::Ok});
     EXPECT_PROMPTS(DeleteQuestion, {"ファイルが見つかりません。", "Keyfold"});
     EXPECT_TRUE(w->Text1[0]->text() == "kept" && w->Command2->isEnabled());
 }

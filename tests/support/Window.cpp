@@ -77,6 +77,33 @@ bool WindowTest::showsSlot(int slot) const
     return std::ranges::equal(w->Text1, Module1::RecordTable[slot], {}, &QLineEdit::text);
 }
 
+namespace {
+
+void queue(std::initializer_list<ui::Answer> answers, std::initializer_list<const char*> files,
+           const QTemporaryDir& dir)
+{
+    std::ranges::for_each(answers, ui::Prompts::queueAnswer);
+    for (const char* name : files) {
+        *name ? ui::Prompts::queueFileName(dir.filePath(name)) : ui::Prompts::queueFileCancel();
+    }
+}
+
+} // namespace
+
+void WindowTest::command(QAbstractButton* button, std::initializer_list<ui::Answer> answers,
+                         std::initializer_list<const char*> files)
+{
+    queue(answers, files, dir);
+    button->click();
+}
+
+void WindowTest::command(QAction* entry, std::initializer_list<ui::Answer> answers,
+                         std::initializer_list<const char*> files)
+{
+    queue(answers, files, dir);
+    entry->trigger();
+}
+
 QStringList WindowTest::dialogs()
 {
     QStringList list;

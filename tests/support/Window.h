@@ -56,6 +56,12 @@ protected:
     void showBook(int n, int p, bool unsaved = false);
     // The boxes show the slot.
     bool showsSlot(int slot) const;
+    // Queues the answers to the message boxes and the file dialogs to come (a name in the folder, "" for a cancel),
+    // then clicks the button or triggers the menu entry.
+    void command(QAbstractButton* button, std::initializer_list<ui::Answer> answers = {},
+                 std::initializer_list<const char*> files = {});
+    void command(QAction* entry, std::initializer_list<ui::Answer> answers = {},
+                 std::initializer_list<const char*> files = {});
     // The file dialogs since the last look, as "save <name offered>" or "open <name offered>".
     static QStringList dialogs();
 
