@@ -1,5 +1,6 @@
-// The main window on real widgets: the order of its events, its captions and menus, Add, Overwrite and Clear, and the
-// file commands with what they show, the message boxes and file dialogs answered in advance.
+// The main window on real widgets: the order of its events, its captions and menus, Add, Overwrite and Clear with
+// what a book file cannot hold, and the file commands with what they show and ask, the message boxes and file dialogs
+// answered in advance. The rules of the book on disk are the session's (test_book_session).
 #include "support/Children.h"
 #include "support/Window.h"
 #include "ui/ProgramEnd.h"
@@ -256,4 +257,61 @@ TEST_F(MainWindow, SaveWritesWhateverNameWasChosenAndDeleteAsksThenKeepsTheBook)
     command(w->mnuDel, {Answer::Ok});
     EXPECT_PROMPTS(DeleteQuestion, {"ファイルが見つかりません。", "Keyfold"});
     EXPECT_TRUE(w->Text1[0]->text() == "kept" && w->Command2->isEnabled());
+}
+
+// A file another program wrote is told on opening what a save would change; a save that cannot be made, or is
+// declined, keeps the book unsaved and the file as it was.
+TEST_F(MainWindow, WhatASaveWouldChangeIsToldAndASaveThatCannotBeMadeKeepsTheBookUnsaved)
+{
+    const QByteArray sheet =
+        "\xEF\xBB\xBF€,,,,,,\"7h\"\",Kx'9\",,,,,,\r\n€,,,,,,,,,,,,ñ¥\r\n€,,,,,,,,,,,,\r\n€,,,,,,,,,,,,\r\n";
+    openAndAdd("sheet.csv", sheet);
+    EXPECT_PROMPTS(
+        {"このファイルには、保存すると変わる文字や、保存できない文字があります。\n"
+         "レコード 1「接続先」: 「€」→「?」\nレコード 1「ファイル転送 パスワード」: 「\",」は保存できません\n"
+         "レコード 2「接続先」: 「€」→「?」\nレコード 2「メール パスワード」: 「ñ」→「?」、「¥」→「\\」\n"
+         "レコード 3「接続先」: 「€」→「?」\n…",
+         "Keyfold"});
+    command(w->Command1, {}, {"b.kf1"});
+    EXPECT_PROMPTS(
+        {"レコード 1「ファイル転送 パスワード」の「\",」はファイルに正しく保存できないため、保存できません。",
+         "Keyfold"});
+    EXPECT_TRUE(w->Command1->isEnabled() && !QFile::exists(path("b.kf1")));
+
+    // Another program's change is asked about; No leaves its file and says nothing more.
+    openAndAdd("a.kf1", testsupport::bookBytes(1));
+    writeFile(path("a.kf1"), "theirs");
+    command(w->Command1, {Answer::No}, {"a.kf1"});
+    EXPECT_PROMPTS({"このファイルは他のプログラムによって変更されています。上書きしますか?", "Keyfold", Buttons::YesNo,
+                    Answer::No});
+    EXPECT_TRUE(w->Command1->isEnabled() && readAll(path("a.kf1")) == "theirs");
+}
+
+TEST_F(MainWindow, AddAndOverwriteStoreOnlyWhatTheFileGivesBack)
+{
+    w->Text1[0]->setText("provider");
+    w->Text1[12]->setText("a\",b");
+    w->Command4->click();
+    EXPECT_PROMPTS({"「メール パスワード」の「\",」はファイルに正しく保存できないため、登録できません。", "追加"});
+    EXPECT_TRUE(RecordCount == 0 && QApplication::focusWidget() == w->Text1[12]);
+
+    // Characters that come back as others: asked, Cancel the default; look-alikes pass as typed.
+    w->Text1[12]->setText("〜−¢‖");
+    w->Text1[2]->setText("pass€ñ€");
+    for (const Answer answer : {Answer::Cancel, Answer::Ok}) {
+        command(w->Command4, {answer});
+        EXPECT_PROMPTS({"「接続情報 パスワード」の文字「€ñ」はファイルに保存できません。「?」に置き換えて登録しますか?",
+                        "追加", Buttons::OkCancel, Answer::Cancel});
+        EXPECT_TRUE(answer == Answer::Ok ? RecordCount == 1 : QApplication::focusWidget() == w->Text1[2]);
+    }
+    EXPECT_EQ(RecordTable[0][2] + RecordTable[0][12], "pass???〜−¢‖");
+
+    // The yen sign and the overline become "\" and "~", and the question says so.
+    w->VScroll1->setValue(0);
+    w->Text1[3]->setText("¥10,000 ‾ €");
+    command(w->Command6, {Answer::Ok});
+    EXPECT_PROMPTS(
+        {"「接続情報 電話番号」の文字「¥‾€」はファイルに保存すると「\\~?」になります。置き換えて登録しますか?", "上書",
+         Buttons::OkCancel, Answer::Cancel});
+    EXPECT_EQ(RecordTable[0][3], "\\10,000 ~ ?");
 }

@@ -1,5 +1,6 @@
-// Start-up and exit of the whole program: the book the program starts on after the stored options and the master-key
-// dialog, the three ways of leaving, and what reaches the settings file.
+// Start-up and exit of the whole program: the book it starts on after the stored options and the master-key dialog,
+// the three ways of leaving and what reaches the settings file, the end without the window and the next start naming
+// the rescue copy, and the end of the desktop session. The rules of the book on disk are the session's.
 #include "login/Settings.h"
 #include "login/frmLogin.h"
 #include "login/frmOption.h"
@@ -19,16 +20,15 @@ using ui::Answer, ui::MessageRequest, ui::Prompts;
 const MessageRequest NewKey{"マスターキーの新規作成でしょうか？", "マスターキーの入力", ui::Buttons::YesNo,
                             Answer::Yes};
 const MessageRequest Question{"このファイルを保存しますか?", "Keyfold", ui::Buttons::YesNoCancel, Answer::Yes};
-const MessageRequest NoPath{"パスが見つかりません。", "Keyfold"};
 
-class StartupExit : public ::testing::Test
+class StartupExit : public testsupport::WindowTest
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(work.isValid() && QDir::setCurrent(work.path())); }
-    void TearDown() override // the window, with the master-key dialog it owns, goes with the fixture
+    void SetUp() override { ASSERT_TRUE(QDir::setCurrent(dir.path())); }
+    void TearDown() override
     {
         QDir::setCurrent(previousDir);
-        testsupport::resetProgramState();
+        WindowTest::TearDown();
     }
     // A fresh start: the program's state and an empty settings folder.
     void reset()
@@ -41,11 +41,13 @@ protected:
     bool startUp(const QString& key, const QStringList& arguments = {})
     {
         loginShown = false;
-        window = std::make_unique<Form1>();
-        QTimer::singleShot(0, window.get(), [&] {
+        w = std::make_unique<Form1>();
+        QTimer::singleShot(0, w.get(), [&] {
             if (auto* login = qobject_cast<frmLogin*>(QApplication::activeModalWidget())) {
                 loginShown = true;
-                Prompts::queueAnswer(key == "new" ? Answer::Yes : Answer::No);
+                if (key == "new") {
+                    Prompts::queueAnswer(Answer::Yes);
+                }
                 QTest::keyClicks(login->txtPassword, key == "new" ? "mykey" : key);
                 QTest::keyClick(key == "cancel" ? static_cast<QWidget*>(login->cmdCancel) : login->txtPassword,
                                 Qt::Key_Return);
@@ -55,20 +57,19 @@ protected:
                 }
             }
         });
-        return window->Form_Load(ui::parseCommandLine(QStringList("keyfold") + arguments, QDir::currentPath()).book);
+        const bool started =
+            w->Form_Load(ui::parseCommandLine(QStringList("keyfold") + arguments, QDir::currentPath()).book);
+        w->setVisible(started);
+        return started;
     }
 
     QString previousDir = QDir::currentPath();
-    QTemporaryDir work;
-    std::optional<testsupport::TempSettings> settings{std::in_place};
-    std::unique_ptr<Form1> window;
     bool loginShown = false;
 };
 
-TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOneAndExitRemembersItAbsolute)
+TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOne)
 {
-    const QString book = work.filePath("帳簿, 2024; A=B #1.kf1"), given = work.filePath("given.kf1");
-    const QString gone = work.filePath("gone.kf1");
+    const QString book = path("帳簿, 2024; A=B #1.kf1"), given = path("given.kf1"), gone = path("gone.kf1");
     for (const QString& file : {book, QString("keyfold.kf1"), given}) {
         testsupport::writeFile(file, QByteArray("x,,,,,,,,,,,,\r\n").repeated(2));
     }
@@ -109,27 +110,19 @@ TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOneAndE
         EXPECT_PROMPTS(start.prompts);
         const int records = start.opened.isEmpty() || start.opened == gone ? 0 : 2;
         EXPECT_EQ(std::pair(Module1::DataFileName, int(Module1::RecordCount)), std::pair(start.opened, records));
-        EXPECT_EQ(window->Text1[0]->text() + window->windowTitle(),
-                  (records ? "x" + start.opened : "新規") + " - Keyfold");
-        frmOption& options = window->optionForm();
-        for (ui::WrapCheckBox* box : {window->Check1, options.Check1, options.Check2, options.Check5}) {
+        EXPECT_EQ(w->Text1[0]->text() + w->windowTitle(), (records ? "x" + start.opened : "新規") + " - Keyfold");
+        frmOption& options = w->optionForm();
+        for (ui::WrapCheckBox* box : {w->Check1, options.Check1, options.Check2, options.Check5}) {
             EXPECT_EQ(box->isChecked(), start.ticked) << box->objectName().toStdString();
         }
-        EXPECT_TRUE(window->Label8->text().endsWith("Keyfold Ver 1.1.3") &&
-                    window->mnuChange->isEnabled() == (records > 0));
+        EXPECT_TRUE(w->Label8->text().endsWith("Keyfold Ver 1.1.3") && w->mnuChange->isEnabled() == (records > 0));
         EXPECT_EQ(settings->stored(), before); // start-up only reads
-        window->Command3->click();             // unchanged: no question; the book is remembered only when ticked
-        EXPECT_TRUE(ui::ProgramEnd::ended());
-        EXPECT_EQ(settings->stored().section('|', 0, 1), start.ticked ? start.opened + "|1" : "|0");
-        Prompts::reset(); // the answer for a question not asked
     }
     // Cancel in the master-key dialog ends the program before anything opens.
     reset();
     login::writeSetting(login::KeyFileName, book);
     EXPECT_FALSE(startUp("cancel"));
-    EXPECT_TRUE(loginShown && ui::ProgramEnd::ended() && Module1::RecordCount == 0 &&
-                window->windowTitle() == "Keyfold");
-    Prompts::reset();
+    EXPECT_TRUE(loginShown && ui::ProgramEnd::ended() && Module1::RecordCount == 0 && w->windowTitle() == "Keyfold");
 }
 
 TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
@@ -140,10 +133,10 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
         bool nextTime = true; // the book is to be opened next time
         bool autoSave = false;
         QString file = "book.kf1";
-        std::optional<Answer> answer{};  // to the question
-        std::optional<QString> saveAs{}; // to the save dialog, "" to cancel it; none when not shown
+        std::optional<Answer> answer{}; // to the question
+        const char* saveAs = nullptr;   // to the save dialog; none when not shown
         QList<MessageRequest> prompts{};
-        QString saved{}; // the file written, and the program ends
+        QString saved{}; // the file written
         bool ends = true;
     };
     const MessageRequest saved{"book.kf1に保存しました", "Keyfold"}, savedNamed{"named.kf1に保存しました", "Keyfold"};
@@ -153,7 +146,10 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
         {.nextTime = false, .answer = Answer::No, .prompts = {Question}},
         {.answer = Answer::Yes, .prompts = {Question, saved}, .saved = "book.kf1"},
         {.nextTime = false, .autoSave = true, .prompts = {saved}, .saved = "book.kf1"},
-        {.file = "missing/book.kf1", .answer = Answer::Yes, .prompts = {Question, NoPath}, .ends = false},
+        {.file = "missing/book.kf1",
+         .answer = Answer::Yes,
+         .prompts = {Question, {"パスが見つかりません。", "Keyfold"}},
+         .ends = false},
         {.autoSave = true, .file = "", .saveAs = "named.kf1", .prompts = {savedNamed}, .saved = "named.kf1"},
     };
     // The Exit button (a direct call), File > Exit, and the window's close box.
@@ -163,30 +159,85 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
         for (const auto& way : ways) {
             SCOPED_TRACE(testing::Message() << "row " << &exit - exits << ", way " << &way - ways);
             reset();
-            window = testsupport::makeShownMainWindow();
-            window->book().setFileName(exit.file);
-            window->Check1->setChecked(exit.nextTime);
-            window->optionForm().Check5->setChecked(exit.autoSave);
-            window->Text1[0]->setText(exit.changed ? "provider" : "");
-            window->Command4->click(); // Add, disabled while box 0 is empty
+            w = testsupport::makeShownMainWindow();
+            w->book().setFileName(exit.file);
+            w->Check1->setChecked(exit.nextTime);
+            w->optionForm().Check5->setChecked(exit.autoSave);
+            w->Text1[0]->setText(exit.changed ? "provider" : "");
+            w->Command4->click(); // Add, disabled while box 0 is empty
             if (exit.answer) {
                 Prompts::queueAnswer(*exit.answer);
             }
             if (exit.saveAs) {
-                exit.saveAs->isEmpty() ? Prompts::queueFileCancel() : Prompts::queueFileName(*exit.saveAs);
+                Prompts::queueFileName(exit.saveAs);
             }
-            way(*window);
+            way(*w);
             EXPECT_PROMPTS(exit.prompts);
             const QList<ui::FileRequest> dialogs = Prompts::takeFileRequests();
-            EXPECT_EQ(dialogs.size() == 1 && dialogs[0].title == "ファイルを保存する", exit.saveAs.has_value());
-            EXPECT_EQ(std::tuple(ui::ProgramEnd::ended(), window->isVisible(), window->Command1->isEnabled()),
+            EXPECT_EQ(dialogs.size() == 1 && dialogs[0].title == "ファイルを保存する", exit.saveAs != nullptr);
+            EXPECT_EQ(std::tuple(ui::ProgramEnd::ended(), w->isVisible(), w->Command1->isEnabled()),
                       std::tuple(exit.ends, !exit.ends, exit.changed && exit.saved.isEmpty()));
             EXPECT_EQ(QDir().entryList(QDir::Files), exit.saved.isEmpty() ? QStringList() : QStringList(exit.saved));
             // Only where the program ends, the book to open next time; options are stored only by their O.K.
             const QString remembered = exit.nextTime ? (exit.saved.isEmpty() ? exit.file : exit.saved) : "";
             EXPECT_EQ(settings->stored(),
                       exit.ends ? remembered + (exit.nextTime ? "|1" : "|0") + "|-|-|-" : "-|-|-|-|-");
-            QFile::remove(exit.saved); // for the next round
+            QDir().remove(exit.saved); // for the next round
         }
     }
+}
+
+// The exit's save (auto-save here) offers the file that failed to read in the save dialog; cancelling stays.
+TEST_F(StartupExit, AFileThatFailedToReadIsWrittenOnlyThroughTheSaveDialog)
+{
+    openAndAdd("short.kf1", testsupport::bookBytes(1) + "\"a field too many\"\r\n");
+    w->optionForm().Check5->setChecked(true);
+    command(w->Command3, {}, {""});
+    EXPECT_EQ(Prompts::takeFileRequests().value(0).fileName, path("short.kf1"));
+    EXPECT_FALSE(ui::ProgramEnd::ended());
+    EXPECT_PROMPTS({"Keyfoldファイルにこれ以上データがありません。", "Keyfold"});
+}
+
+// The end without the window, in process: the real program receiving signals is the end-to-end tests' part.
+TEST_F(StartupExit, EndingWithoutTheWindowRescuesAndTheNextStartSaysWhereOnce)
+{
+    w->endWithoutWindow(); // before the start-up is over nothing is written
+    EXPECT_TRUE(ui::ProgramEnd::ended() && !QFile::exists(settings->settingsFile()));
+    reset();
+    login::writeSetting(login::KeyOptionCheck1, "1"); // no master-key dialog from here on
+    ASSERT_TRUE(startUp(""));
+    openAndAdd("a.kf1", testsupport::bookBytes(1));
+    w->Check1->setChecked(true);
+    w->endWithoutWindow();
+    EXPECT_PROMPTS();
+    const QStringList copies = QDir(path("data/Keyfold/rescue")).entryList(QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(login::readSetting(login::KeyFileName), path("a.kf1"));
+    EXPECT_EQ(testsupport::readAll(path("a.kf1")), testsupport::bookBytes(1));
+    for (const QString& named : {"前回の終了時に保存されていなかった変更を、次のファイルに保存しました。\n" +
+                                     path("data/Keyfold/rescue/" + copies[0]),
+                                 QString()}) {
+        testsupport::resetProgramState();
+        ASSERT_TRUE(startUp(""));
+        EXPECT_EQ(ui::Prompts::takeMessages(), QList<MessageRequest>(!named.isEmpty(), {named, "Keyfold"}));
+        EXPECT_EQ(Module1::RecordCount, 1);
+    }
+}
+
+// The end of the desktop session asks as the exit does, and the quit that follows does not ask again. When the answer
+// holds is the session's rule.
+TEST_F(StartupExit, TheEndOfTheSessionAsksAndTheQuitThatFollowsDoesNotAskAgain)
+{
+    ASSERT_TRUE(startUp("wqz"));
+    openAndAdd("a.kf1", testsupport::bookBytes(1));
+    Prompts::queueAnswer(Answer::Cancel);
+    EXPECT_TRUE(w->commitSession(true)) << "Cancel cancels the logout";
+    Prompts::queueAnswer(Answer::No);
+    EXPECT_FALSE(w->commitSession(true));
+    EXPECT_PROMPTS(Question, Question);
+    EXPECT_FALSE(ui::ProgramEnd::ended()) << "never quits inside the request";
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(qApp, &quit); // the session manager's "die"
+    EXPECT_PROMPTS();
+    EXPECT_TRUE(ui::ProgramEnd::ended());
 }

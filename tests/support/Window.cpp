@@ -1,6 +1,7 @@
 #include "support/Window.h"
 
 #include "store/Module1.h"
+#include "support/Children.h"
 #include "support/Dialogs.h"
 #include "ui/Prompts.h"
 
@@ -70,6 +71,17 @@ void WindowTest::showBook(int n, int p, bool unsaved)
     w->VScroll1->setMaximum(n);
     w->VScroll1->setValue(p == 0 ? n : 0);
     w->VScroll1->setValue(p);
+}
+
+void WindowTest::openAndAdd(const QString& name, const QByteArray& bytes)
+{
+    writeFile(path(name), bytes);
+    w->book().setFileName(path(name));
+    w->DataOpen();
+    w->DispdataOutPut();
+    w->VScroll1->setValue(Module1::RecordCount);
+    w->Text1[0]->setText("typed");
+    w->Command4->click();
 }
 
 bool WindowTest::showsSlot(int slot) const

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <ostream>
 
 // The main window as its tests see it: the book it shows, the commands it offers, and a fixture with a shown window,
@@ -54,6 +55,9 @@ protected:
     QString path(const QString& name) const { return dir.filePath(name); }
     // fillBook(n) in an emptied table, viewed at p after a real move of the scroll bar, maybe with unsaved changes.
     void showBook(int n, int p, bool unsaved = false);
+    // Reads the file (written with the bytes) as Open does, then adds a record typed at the blank position: the book
+    // then has unsaved changes.
+    void openAndAdd(const QString& name, const QByteArray& bytes);
     // The boxes show the slot.
     bool showsSlot(int slot) const;
     // Queues the answers to the message boxes and the file dialogs to come (a name in the folder, "" for a cancel),
@@ -66,7 +70,7 @@ protected:
     static QStringList dialogs();
 
     QTemporaryDir dir;
-    TempSettings settings;
+    std::optional<TempSettings> settings{std::in_place}; // emplace() starts afresh
     std::unique_ptr<Form1> w;
 };
 
