@@ -33,6 +33,11 @@ View viewOf(const Form1& w)
     return view;
 }
 
+bool blank(const Module1::Record& record)
+{
+    return std::ranges::all_of(record, &QString::isEmpty);
+}
+
 QString describe(const View& view)
 {
     QString text = QStringLiteral("%1 records at %2, on:").arg(view.records).arg(view.at);

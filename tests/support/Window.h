@@ -44,7 +44,8 @@ struct View
     bool operator==(const View&) const = default;
 };
 View viewOf(const Form1& window);
-QString describe(const View& view); // e.g. "2 records at 0, on: Overwrite Clear Delete"
+bool blank(const Module1::Record& record); // every field empty
+QString describe(const View& view);        // e.g. "2 records at 0, on: Overwrite Clear Delete"
 void PrintTo(const View& view, std::ostream* os);
 
 class WindowTest : public ::testing::Test
@@ -53,6 +54,8 @@ protected:
     WindowTest();
     void TearDown() override;
     QString path(const QString& name) const { return dir.filePath(name); }
+    QString title(const QString& name) const { return path(name) + " - Keyfold"; } // the caption for a file here
+    ui::MessageRequest saved(const QString& name) const { return {path(name) + "に保存しました", "Keyfold"}; }
     // fillBook(n) in an emptied table, viewed at p after a real move of the scroll bar, maybe with unsaved changes.
     void showBook(int n, int p, bool unsaved = false);
     // Reads the file (written with the bytes) as Open does, then adds a record typed at the blank position: the book
