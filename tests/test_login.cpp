@@ -103,3 +103,12 @@ TEST(Options, OkStoresTheThreeOptionsAndCancelNothing)
                   c.ok ? QString("-|-|%1|%2|%3").arg(c.skipDialog).arg(c.nextTime).arg(c.autoSave) : "-|-|-|-|-");
     }
 }
+
+TEST(Settings, RescueCopiesAreNamedOnceOldestFirst)
+{
+    const testsupport::TempSettings settings;
+    login::recordRescueCopy("/tmp/a.csv");
+    login::recordRescueCopy("/tmp/b.csv");
+    EXPECT_EQ(login::takeRescueCopies(), QStringList({"/tmp/a.csv", "/tmp/b.csv"}));
+    EXPECT_TRUE(login::takeRescueCopies().isEmpty());
+}
