@@ -32,11 +32,6 @@ struct Found
 class Find : public WindowTest
 {
 protected:
-    Find()
-    {
-        showBook(5, 0);
-        w->showReorderedBook(); // the find entries on
-    }
     Found find(const Search& search)
     {
         bool open = false;
@@ -68,6 +63,8 @@ protected:
 
 TEST_F(Find, SearchesStartAfterTheRecordShownWrapRoundIgnoreWidthAndCaseAndRepeatWithF3)
 {
+    showBook(5, 1);
+    w->showReorderedBook(); // the find entries on
     w->VScroll1->setValue(1);
     Module1::RecordTable[3][0] = "ガス会社";
     Module1::RecordTable[0][0] = "ABC ﾈｯﾄ";
