@@ -193,17 +193,21 @@ TEST_F(StartupExit, EndingWithoutTheWindowRescuesAndTheNextStartSaysWhere)
     EXPECT_EQ(Module1::RecordCount, 1);
 }
 
-// The end of the desktop session asks as the exit does, and the quit that follows does not ask again. When the answer
-// holds is the session's rule.
-TEST_F(StartupExit, TheEndOfTheSessionAsksAndTheQuitThatFollowsDoesNotAskAgain)
+// The end of the desktop session asks as the exit does, and a cancel there cancels the logout; the quit that follows an
+// answer does not ask again (when an answer holds is the session's rule). A file that failed to read is saved only
+// through the save dialog, which offers it.
+TEST_F(StartupExit, TheEndOfTheSessionAsksAsTheExitDoesAndTheQuitThatFollowsDoesNotAskAgain)
 {
     ASSERT_TRUE(startUp("wqz"));
-    openAndAdd("a.kf1", testsupport::bookBytes(1));
-    Prompts::queueAnswer(Answer::Cancel);
-    EXPECT_TRUE(w->commitSession(true)) << "Cancel cancels the logout";
+    openAndAdd("short.kf1", testsupport::bookBytes(1) + "\"a field too many\"\r\n");
+    w->optionForm().Check5->setChecked(true); // auto-save: no question, the save dialog
+    Prompts::queueFileCancel();
+    EXPECT_TRUE(w->commitSession(true)) << "a cancel cancels the logout";
+    EXPECT_EQ(Prompts::takeFileRequests().value(0).fileName, path("short.kf1"));
+    w->optionForm().Check5->setChecked(false);
     Prompts::queueAnswer(Answer::No);
     EXPECT_FALSE(w->commitSession(true));
-    EXPECT_PROMPTS(Question, Question);
+    EXPECT_PROMPTS({"Keyfoldファイルにこれ以上データがありません。", "Keyfold"}, Question);
     EXPECT_FALSE(ui::ProgramEnd::ended()) << "never quits inside the request";
     QEvent quit(QEvent::Quit);
     QCoreApplication::sendEvent(qApp, &quit); // the session manager's "die"
