@@ -24,7 +24,8 @@
 // a scratch folder and settings of its own. Includes what most widget tests use.
 namespace testsupport {
 
-// The commands the window offers; a button and its menu entry always agree.
+// The commands the window offers; viewOf() expects a button and its menu entry to agree, which holds everywhere but
+// after a reorder (that enables the Save button alone, as designed).
 enum Command : unsigned
 {
     Add = 1,
