@@ -15,11 +15,10 @@
 
 #include <functional>
 
-using ui::Answer, ui::MessageRequest, ui::Prompts;
+using ui::Answer, ui::Buttons, ui::MessageRequest, ui::Prompts;
 
-const MessageRequest NewKey{"マスターキーの新規作成でしょうか？", "マスターキーの入力", ui::Buttons::YesNo,
-                            Answer::Yes};
-const MessageRequest Question{"このファイルを保存しますか?", "Keyfold", ui::Buttons::YesNoCancel, Answer::Yes};
+const MessageRequest NewKey{"マスターキーの新規作成でしょうか？", "マスターキーの入力", Buttons::YesNo, Answer::Yes};
+const MessageRequest Question{"このファイルを保存しますか?", "Keyfold", Buttons::YesNoCancel, Answer::Yes};
 const MessageRequest NoPath{"パスが見つかりません。", "Keyfold"};
 
 class StartupExit : public testsupport::WindowTest
