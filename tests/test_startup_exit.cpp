@@ -1,285 +1,215 @@
-// Start-up and exit of the whole program: how stored options are read, the master-key dialog, the book the program
-// starts on, the options dialog, the three ways of leaving, and what reaches the settings file.
+// Start-up and exit of the whole program: the book it starts on after the stored options and the master-key dialog,
+// the three ways of leaving and what reaches the settings file, the end without the window and the next start naming
+// the rescue copy, and the end of the desktop session. The rules of the book on disk are the session's.
 #include "login/Settings.h"
 #include "login/frmLogin.h"
 #include "login/frmOption.h"
-#include "mainwin/Form1.h"
-#include "store/Module1.h"
-#include "support/Dialogs.h"
-#include "support/TestApp.h"
+#include "support/Children.h"
+#include "support/Window.h"
 #include "ui/CommandLine.h"
 #include "ui/ProgramEnd.h"
-#include "ui/WrapCheckBox.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
-#include <QTest>
 #include <QTimer>
 
-#include <algorithm>
 #include <functional>
 
-using ui::Answer, ui::Prompts;
-using LoginAction = std::function<void(frmLogin&)>;
+using ui::Answer, ui::Buttons, ui::MessageRequest, ui::Prompts;
 
-namespace {
+const MessageRequest NewKey{"マスターキーの新規作成でしょうか？", "マスターキーの入力", Buttons::YesNo, Answer::Yes};
+const MessageRequest Question{"このファイルを保存しますか?", "Keyfold", Buttons::YesNoCancel, Answer::Yes};
+const MessageRequest NoPath{"パスが見つかりません。", "Keyfold"};
 
-const ui::MessageRequest NewKeyQuestion{"マスターキーの新規作成でしょうか？", "マスターキーの入力", ui::Buttons::YesNo,
-                                        Answer::Yes};
-
-TEST(Settings, CheckValueIsTheLeadingNumberRoundedAndOnlyOneIsTicked)
-{
-    // Blanks skipped, rounded to the nearest integer with halves to even; full-width digits are no number.
-    const std::pair<const char*, int> cases[] = {
-        {"0", 0},   {"1", 1},   {" 1", 1}, {"1abc", 1}, {"+1", 1},    {"01", 1},  {"1e0", 1},   {"", 0},
-        {"abc", 0}, {"a1", 0},  {"+", 0},  {"１", 0},   {"2", 0},     {"-1", 0},  {"1.5", 0},   {"0.5", 0},
-        {"1.4", 1}, {"0.6", 1}, {".9", 1}, {"-0.4", 0}, {"10e-1", 1}, {"2.5", 0}, {"1e400", 0},
-    };
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(login::checkValue(QString::fromUtf8(text)), expected) << '"' << text << '"';
-    }
-}
-
-class StartupExit : public ::testing::Test
+class StartupExit : public testsupport::WindowTest
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(inWork); }
-    void TearDown() override // the window, with the master-key dialog it owns, goes with the fixture
+    void SetUp() override { ASSERT_TRUE(QDir::setCurrent(dir.path())); }
+    void TearDown() override
     {
         QDir::setCurrent(previousDir);
+        WindowTest::TearDown();
+    }
+    // A fresh start: the program's state and an empty settings folder.
+    void reset()
+    {
         testsupport::resetProgramState();
+        settings.emplace();
     }
-
-    // FileName, Check1 and the three options on disk, '-' for each absent, by the names and in the section the
-    // settings file has always used.
-    QString stored() const
+    // Runs the start-up as the program does. A master-key dialog shown gets the key typed and Return ("new" for a new
+    // master key, answered Yes), or its Cancel when the key is "cancel".
+    bool startUp(const QString& key, const QStringList& arguments = {})
     {
-        QSettings file(settings->settingsFile(), QSettings::IniFormat);
-        QStringList values;
-        for (const char* key : {"FileName", "Check1", "FrmOptionCheck1", "FrmOptionCheck2", "FrmOptionCheck5"}) {
-            values << file.value(QStringLiteral("load/") + key, "-").toString();
-        }
-        return values.join('|');
-    }
-    // A book of `count` records whose first field reads `first`, the other twelve empty.
-    static void writeBook(const QString& path, int count, const QByteArray& first)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write((first + ",,,,,,,,,,,,\r\n").repeated(count)) > 0);
-    }
-
-    // Runs the start-up as the program does; `answer` acts on the master-key dialog if one is shown.
-    bool startUp(const LoginAction& answer, const QStringList& arguments = {})
-    {
-        const ui::CommandLine command = ui::parseCommandLine(QStringList("keyfold") + arguments, QDir::currentPath());
-        loginShown = false;
-        window = std::make_unique<Form1>();
-        QTimer::singleShot(0, window.get(), [&] {
+        w = std::make_unique<Form1>();
+        QTimer::singleShot(0, w.get(), [&] {
             if (auto* login = qobject_cast<frmLogin*>(QApplication::activeModalWidget())) {
-                loginShown = true;
-                answer(*login);
-                if (login->isVisible()) { // it would block the test for ever
-                    ADD_FAILURE() << "the master-key dialog stayed open";
-                    login->done(QDialog::Rejected);
+                if (key == "new") {
+                    Prompts::queueAnswer(Answer::Yes);
                 }
+                QTest::keyClicks(login->txtPassword, key == "new" ? "mykey" : key);
+                QTest::keyClick(key == "cancel" ? static_cast<QWidget*>(login->cmdCancel) : login->txtPassword,
+                                Qt::Key_Return);
+                login->done(login->result()); // a dialog a fault left open would block the test
             }
         });
-        return window->Form_Load(command.book);
-    }
-    static LoginAction typeKey(const QString& key, QList<Answer> answers = {})
-    {
-        return [=](frmLogin& login) {
-            std::ranges::for_each(answers, Prompts::queueAnswer);
-            QTest::keyClicks(login.txtPassword, key);
-            QTest::keyClick(login.txtPassword, Qt::Key_Return);
-        };
-    }
-    void expectBook(const QString& file, int records, const QString& firstBox, bool ticked)
-    {
-        frmOption& options = window->optionForm();
-        EXPECT_EQ(std::pair(Module1::DataFileName, int(Module1::RecordCount)), std::pair(file, records));
-        EXPECT_EQ(window->Text1[0]->text(), firstBox);
-        EXPECT_EQ(window->windowTitle(), (records ? file : "新規") + QStringLiteral(" - Keyfold"));
-        for (ui::WrapCheckBox* box : {window->Check1, options.Check1, options.Check2, options.Check5}) {
-            EXPECT_EQ(box->isChecked(), ticked) << box->objectName().toStdString();
-        }
+        const bool started =
+            w->Form_Load(ui::parseCommandLine(QStringList("keyfold") + arguments, QDir::currentPath()).book);
+        w->setVisible(started);
+        return started;
     }
 
     QString previousDir = QDir::currentPath();
-    QTemporaryDir work;
-    bool inWork = work.isValid() && QDir::setCurrent(work.path());
-    std::unique_ptr<testsupport::TempSettings> settings = std::make_unique<testsupport::TempSettings>();
-    std::unique_ptr<Form1> window;
-    bool loginShown = false;
 };
 
-TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOneAndExitRemembersItAbsolute)
+TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOne)
 {
-    const QString book = work.filePath("帳簿, 2024; A=B #1.kf1"), given = work.filePath("given.kf1");
-    const QString gone = work.filePath("gone.kf1");
-    const ui::MessageRequest goneMissing{"Keyfold(" + gone + ")\rファイルが見つかりません。", "Keyfold"};
-    writeBook(book, 2, "book");
-    writeBook("keyfold.kf1", 3, "default");
-    writeBook(given, 2, "given");
-    // Each row: FileName and Check1, the option to skip the dialog and auto-save as stored (none if empty); the
-    // command line; the key typed (none: no dialog; "mykey" a new one); the book then: file, records, first box, all
-    // four boxes ticked; the messages. A book on the command line takes the place of the start-up's own, also of a
-    // new key's "keyfold.kf1" of the working directory; a new key unticks all, on screen only.
-    const std::tuple<QString, QStringList, QStringList, QString, QString, int, QString, bool, QList<ui::MessageRequest>>
-        rows[] = {
-            {"", {}, {}, "wqz", "", 0, "", false, {}},
-            {book, {" 1", "1", "1"}, {}, "", book, 2, "book", true, {}},
-            {book, {"1", "0", "1"}, {}, "mykey", "keyfold.kf1", 3, "default", false, {NewKeyQuestion}},
-            {gone, {}, {}, "wqz", gone, 0, "", false, {goneMissing}},
-            {"", {}, {"given.kf1"}, "wqz", given, 2, "given", false, {}},
-            {book, {"1", "1", "1"}, {"given.kf1"}, "", given, 2, "given", true, {}},
-            {book, {"1", "0", "1"}, {given}, "mykey", given, 2, "given", false, {NewKeyQuestion}},
-            {"", {}, {"gone.kf1"}, "wqz", gone, 0, "", false, {goneMissing}},
-        };
-    for (const auto& [fileName, ticks, arguments, key, file, records, first, ticked, prompts] : rows) {
-        SCOPED_TRACE((fileName + " " + ticks.join(',') + " " + arguments.join(' ') + " " + key).toStdString());
-        testsupport::resetProgramState();
-        settings = std::make_unique<testsupport::TempSettings>();
-        if (!fileName.isEmpty()) {
-            login::writeSetting(login::KeyFileName, fileName);
+    const QString book = path("帳簿, 2024; A=B #1.kf1"), given = path("given.kf1"), gone = path("gone.kf1");
+    for (const QString& file : {book, QString("keyfold.kf1"), given}) {
+        testsupport::writeFile(file, QByteArray("x,,,,,,,,,,,,\r\n").repeated(2));
+    }
+    // A book on the command line takes the place of the start-up's own, also of a new key's "keyfold.kf1" of the
+    // working directory; a new key unticks all options, on screen only.
+    struct Start
+    {
+        QString remembered{}; // the stored FileName
+        QStringList ticks{};  // the stored Check1, FrmOptionCheck1 (no master-key dialog), FrmOptionCheck5 (auto-save)
+        QStringList args{};   // the command line
+        QString key{};        // typed into the master-key dialog, none when not shown, "new" for a new master key
+        QString opened{};     // the book then (two records, or none when not read), all four boxes ticked
+        bool ticked = false;
+        QList<MessageRequest> prompts{};
+    };
+    const MessageRequest goneMissing{"Keyfold(" + gone + ")\rファイルが見つかりません。", "Keyfold"};
+    const Start starts[] = {
+        {.key = "wqz"},
+        {.remembered = book, .ticks = {" 1", "1", "1"}, .opened = book, .ticked = true},
+        {.remembered = book, .ticks = {"1", "0", "1"}, .key = "new", .opened = "keyfold.kf1", .prompts = {NewKey}},
+        {.remembered = gone, .key = "wqz", .opened = gone, .prompts = {goneMissing}},
+        {.remembered = book, .ticks = {"1", "0"}, .args = {given}, .key = "new", .opened = given, .prompts = {NewKey}},
+    };
+    for (const Start& start : starts) {
+        SCOPED_TRACE((start.remembered + " " + start.args.join(' ') + " " + start.key).toStdString());
+        reset();
+        login::writeSetting(login::KeyFileName, start.remembered);
+        for (int i = 0; i < start.ticks.size(); ++i) {
+            login::writeSetting(QList{login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}[i],
+                                start.ticks[i]);
         }
-        for (int i = 0; i < ticks.size(); ++i) {
-            login::writeSetting(QList{login::KeyCheck1, login::KeyOptionCheck1, login::KeyOptionCheck5}[i], ticks[i]);
+        const QString before = settings->stored();
+        ASSERT_TRUE(startUp(start.key, start.args));
+        EXPECT_PROMPTS(start.prompts);
+        const int records = start.opened.isEmpty() || start.opened == gone ? 0 : 2;
+        EXPECT_EQ(std::pair(Module1::DataFileName, int(Module1::RecordCount)), std::pair(start.opened, records));
+        EXPECT_EQ(w->Text1[0]->text() + w->windowTitle(), (records ? "x" + start.opened : "新規") + " - Keyfold");
+        frmOption& options = w->optionForm();
+        for (ui::WrapCheckBox* box : {w->Check1, options.Check1, options.Check2, options.Check5}) {
+            EXPECT_EQ(box->isChecked(), start.ticked) << box->objectName().toStdString();
         }
-        const QString before = stored();
-        ASSERT_TRUE(startUp(typeKey(key, key == "mykey" ? QList{Answer::Yes} : QList<Answer>{}), arguments));
-        EXPECT_EQ(loginShown, !key.isEmpty());
-        EXPECT_PROMPTS(prompts);
-        expectBook(file, records, first, ticked);
-        EXPECT_TRUE(window->Label8->text().endsWith("Keyfold Ver 1.1.3"));
-        EXPECT_TRUE(!records || window->mnuChange->isEnabled());
-        EXPECT_EQ(stored(), before); // start-up only reads
-        window->Command3->click();   // unchanged: no question; the book is remembered only when ticked
-        EXPECT_TRUE(ui::ProgramEnd::ended());
-        EXPECT_EQ(stored().section('|', 0, 1), ticked ? file + "|1" : "|0");
+        EXPECT_TRUE(w->Label8->text().endsWith("Keyfold Ver 1.1.3") && w->mnuChange->isEnabled() == (records > 0));
+        EXPECT_EQ(settings->stored(), before); // start-up only reads
     }
-}
-
-TEST_F(StartupExit, RefusedKeysStaySelectedAndCancelEscapeOrTheCloseBoxEndAtOnce)
-{
-    // Keys of another case or with a trailing blank are refused, and so is a new key of nothing (Backspace empties
-    // the box); each stays selected so that the next typing replaces it. Then Cancel, Escape or the close box, even
-    // with the right key typed, end the program before anything opens.
-    const ui::MessageRequest noKeyTyped{"マスターキーが入力されていません", "マスターキーの新規作成"};
-    const LoginAction cancels[] = {[](frmLogin& login) { QTest::mouseClick(login.cmdCancel, Qt::LeftButton); },
-                                   [](frmLogin& login) { QTest::keyClick(login.txtPassword, Qt::Key_Escape); },
-                                   [](frmLogin& login) { login.close(); }};
-    for (const LoginAction& cancel : cancels) {
-        testsupport::resetProgramState();
-        EXPECT_FALSE(startUp([&](frmLogin& login) {
-            QApplication::setActiveWindow(&login);
-            EXPECT_FALSE(login.txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
-            for (const char* typed : {"WQZ", "wqz ", "\b"}) {
-                typeKey(typed, {*typed == '\b' ? Answer::Yes : Answer::No})(login);
-                const QString text = QString(typed).remove('\b');
-                EXPECT_EQ(login.txtPassword->displayText(), QString(text.size(), '*'));
-                EXPECT_TRUE(login.isVisible() && login.txtPassword->hasFocus() &&
-                            login.txtPassword->selectedText() == text && !ui::ProgramEnd::ended() &&
-                            Module1::LoginResult == Module1::LoginRefused)
-                    << typed;
-            }
-            QTest::keyClicks(login.txtPassword, "wqz"); // the right key typed, never confirmed
-            cancel(login);
-        }));
-        EXPECT_TRUE(ui::ProgramEnd::ended() && Module1::RecordCount == 0 && loginShown);
-        EXPECT_PROMPTS(NewKeyQuestion, NewKeyQuestion, NewKeyQuestion, noKeyTyped);
-    }
-}
-
-TEST_F(StartupExit, OptionsOkStoresTheThreeOptionsAndCancelNothing)
-{
-    window = testsupport::makeShownMainWindow();
-    frmOption& options = window->optionForm();
-    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled() || options.Check3->isChecked() ||
-                 options.Check4->isChecked());
-    for (bool ticked : {true, false, true}) { // the main window's box is mirrored at once
-        window->Check1->click();
-        EXPECT_EQ(options.Check2->isChecked(), ticked);
-    }
-    // Cancel only hides the dialog, which keeps its boxes; O.K also passes the second to the main window's box.
-    for (const auto& [c1, c2, c5, ok] : {std::tuple{false, false, true, false},
-                                         {true, false, false, true},
-                                         {false, true, false, true},
-                                         {false, false, true, true}}) {
-        options.show();
-        options.Check1->setChecked(c1);
-        options.Check2->setChecked(c2);
-        options.Check5->setChecked(c5);
-        (ok ? options.Command3 : options.Command4)->click();
-        EXPECT_EQ(std::tuple(options.isVisible(), options.Check5->isChecked(), window->Check1->isChecked()),
-                  std::tuple(false, c5, ok ? c2 : true));
-        EXPECT_EQ(stored(), ok ? QString("-|-|%1|%2|%3").arg(c1).arg(c2).arg(c5) : "-|-|-|-|-");
-    }
+    // Cancel in the master-key dialog ends the program before anything opens.
+    reset();
+    login::writeSetting(login::KeyFileName, book);
+    EXPECT_FALSE(startUp("cancel"));
+    EXPECT_TRUE(ui::ProgramEnd::ended() && Module1::RecordCount == 0 && w->windowTitle() == "Keyfold");
 }
 
 TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
 {
-    const ui::MessageRequest question{"このファイルを保存しますか?", "Keyfold", ui::Buttons::YesNoCancel, Answer::Yes};
-    const ui::MessageRequest savedBook{"book.kf1に保存しました", "Keyfold"},
-        noPath{"パスが見つかりません。", "Keyfold"};
-    // Each row: the book changed; it is to be opened next time; auto-save; its file name; the answers to the
-    // question; the save dialog's answer (empty to cancel it, none when not shown); the messages; the file written;
-    // the program ends. More failed saves and auto-save are the keeping-books test's.
-    using Exit = std::tuple<bool, bool, bool, QString, QList<Answer>, std::optional<QString>, QList<ui::MessageRequest>,
-                            QString, bool>;
+    struct Exit
+    {
+        bool changed = true;  // one record added and not saved
+        bool nextTime = true; // the book is to be opened next time
+        bool autoSave = false;
+        QString file = "book.kf1";
+        QList<Answer> answers{}; // to the question
+        QStringList saveAs{};    // the answer to the save dialog, if one is shown
+        QList<MessageRequest> prompts{};
+        QString saved{}; // the file written
+        bool ends = true;
+    };
+    const MessageRequest saved{"book.kf1に保存しました", "Keyfold"}, savedNamed{"named.kf1に保存しました", "Keyfold"};
     const Exit exits[] = {
-        {false, true, false, "book.kf1", {}, {}, {}, {}, true},
-        {false, false, false, "book.kf1", {}, {}, {}, {}, true},
-        {true, true, false, "book.kf1", {Answer::Cancel}, {}, {question}, {}, false},
-        {true, true, false, "book.kf1", {Answer::No}, {}, {question}, {}, true},
-        {true, true, false, "book.kf1", {Answer::Yes}, {}, {question, savedBook}, "book.kf1", true},
-        {true, false, true, "book.kf1", {}, {}, {savedBook}, "book.kf1", true},
-        {true, true, false, "", {Answer::Yes}, "", {question}, {}, false},
-        {true, true, false, "missing/book.kf1", {Answer::Yes}, {}, {question, noPath}, {}, false},
-        {true, true, true, "", {}, "named.kf1", {{"named.kf1に保存しました", "Keyfold"}}, "named.kf1", true},
+        {.changed = false},
+        {.answers = {Answer::Cancel}, .prompts = {Question}, .ends = false},
+        {.nextTime = false, .answers = {Answer::No}, .prompts = {Question}},
+        {.answers = {Answer::Yes}, .prompts = {Question, saved}, .saved = "book.kf1"},
+        {.nextTime = false, .autoSave = true, .prompts = {saved}, .saved = "book.kf1"},
+        {.file = "missing/book.kf1", .answers = {Answer::Yes}, .prompts = {Question, NoPath}, .ends = false},
+        {.autoSave = true, .file = "", .saveAs = {"named.kf1"}, .prompts = {savedNamed}, .saved = "named.kf1"},
     };
     // The Exit button (a direct call), File > Exit, and the window's close box.
     const std::function<void(Form1&)> ways[] = {[](Form1& w) { w.Command3->click(); },
                                                 [](Form1& w) { w.mnuExit->trigger(); }, [](Form1& w) { w.close(); }};
-    for (int row = 0; row < std::ssize(exits); ++row) {
-        const auto& [changed, nextTime, autoSave, file, answers, saveAs, prompts, saved, ends] = exits[row];
-        for (int way = 0; way < 3; ++way) {
-            SCOPED_TRACE(testing::Message() << "row " << row << ", way " << way);
-            testsupport::resetProgramState();
-            settings = std::make_unique<testsupport::TempSettings>();
-            window = testsupport::makeShownMainWindow();
-            Module1::DataFileName = file;
-            window->Check1->setChecked(nextTime);
-            window->optionForm().Check5->setChecked(autoSave);
-            window->Text1[0]->setText(changed ? "provider" : ""); // one record added and not saved, or none
-            window->Command4->click();                            // Add, disabled while box 0 is empty
-            std::ranges::for_each(answers, Prompts::queueAnswer);
-            if (saveAs) {
-                saveAs->isEmpty() ? Prompts::queueFileCancel() : Prompts::queueFileName(*saveAs);
-            }
-            ways[way](*window);
-            EXPECT_PROMPTS(prompts);
-            const QList<ui::FileRequest> dialogs = Prompts::takeFileRequests();
-            EXPECT_EQ(dialogs.size() == 1 && dialogs[0].save && dialogs[0].title == "ファイルを保存する",
-                      saveAs.has_value());
-            EXPECT_EQ(std::tuple(ui::ProgramEnd::ended(), window->isVisible(), window->Command1->isEnabled()),
-                      std::tuple(ends, !ends, changed && saved.isEmpty()));
-            EXPECT_EQ(QDir().entryList(QDir::Files), saved.isEmpty() ? QStringList() : QStringList(saved));
+    for (const Exit& exit : exits) {
+        for (const auto& way : ways) {
+            SCOPED_TRACE(testing::Message() << "row " << &exit - exits << ", way " << &way - ways);
+            reset();
+            w = testsupport::makeShownMainWindow();
+            w->book().setFileName(exit.file);
+            w->Check1->setChecked(exit.nextTime);
+            w->optionForm().Check5->setChecked(exit.autoSave);
+            w->Text1[0]->setText(exit.changed ? "provider" : "");
+            w->Command4->click(); // Add, disabled while box 0 is empty
+            std::ranges::for_each(exit.answers, Prompts::queueAnswer);
+            std::ranges::for_each(exit.saveAs, Prompts::queueFileName);
+            way(*w);
+            EXPECT_PROMPTS(exit.prompts);
+            EXPECT_EQ(Prompts::takeFileRequests().value(0).title, exit.saveAs.isEmpty() ? "" : "ファイルを保存する");
+            EXPECT_EQ(std::tuple(ui::ProgramEnd::ended(), w->isVisible(), w->Command1->isEnabled()),
+                      std::tuple(exit.ends, !exit.ends, exit.changed && exit.saved.isEmpty()));
+            EXPECT_EQ(QDir().entryList(QDir::Files), exit.saved.isEmpty() ? QStringList() : QStringList(exit.saved));
             // Only where the program ends, the book to open next time; options are stored only by their O.K.
-            const QString remembered = nextTime ? (saved.isEmpty() ? file : saved) : "";
-            EXPECT_EQ(stored(), ends ? remembered + (nextTime ? "|1" : "|0") + "|-|-|-" : "-|-|-|-|-");
-            QFile::remove(saved); // for the next round
+            const QString remembered = exit.nextTime ? (exit.saved.isEmpty() ? exit.file : exit.saved) : "";
+            EXPECT_EQ(settings->stored(),
+                      exit.ends ? remembered + (exit.nextTime ? "|1" : "|0") + "|-|-|-" : "-|-|-|-|-");
+            QDir().remove(exit.saved); // for the next round
         }
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The end without the window, in process: the real program receiving signals is the end-to-end tests' part.
+TEST_F(StartupExit, EndingWithoutTheWindowRescuesAndTheNextStartSaysWhere)
 {
-    return testsupport::runAll(argc, argv);
+    w->endWithoutWindow(); // before the start-up is over nothing is written
+    EXPECT_TRUE(ui::ProgramEnd::ended() && !QFile::exists(settings->settingsFile()));
+    reset();
+    login::writeSetting(login::KeyOptionCheck1, "1"); // no master-key dialog from here on
+    ASSERT_TRUE(startUp(""));
+    openAndAdd("a.kf1", testsupport::bookBytes(1));
+    w->Check1->setChecked(true);
+    w->endWithoutWindow();
+    EXPECT_PROMPTS();
+    const QStringList copies = QDir(path("data/Keyfold/rescue")).entryList(QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(login::readSetting(login::KeyFileName), path("a.kf1"));
+    testsupport::resetProgramState(); // the next start names the copy after the book's own messages
+    ASSERT_TRUE(startUp(""));
+    EXPECT_PROMPTS({"前回の終了時に保存されていなかった変更を、次のファイルに保存しました。\n" +
+                        path("data/Keyfold/rescue/" + copies[0]),
+                    "Keyfold"});
+    EXPECT_EQ(Module1::RecordCount, 1);
+}
+
+// The end of the desktop session asks as the exit does, and a cancel there cancels the logout; the quit that follows an
+// answer does not ask again (when an answer holds is the session's rule). A file that failed to read is saved only
+// through the save dialog, which offers it.
+TEST_F(StartupExit, TheEndOfTheSessionAsksAsTheExitDoesAndTheQuitThatFollowsDoesNotAskAgain)
+{
+    ASSERT_TRUE(startUp("wqz"));
+    openAndAdd("short.kf1", testsupport::bookBytes(1) + "\"a field too many\"\r\n");
+    w->optionForm().Check5->setChecked(true); // auto-save: no question, the save dialog
+    Prompts::queueFileCancel();
+    EXPECT_TRUE(w->commitSession(true)) << "a cancel cancels the logout";
+    EXPECT_EQ(Prompts::takeFileRequests().value(0).fileName, path("short.kf1"));
+    w->optionForm().Check5->setChecked(false);
+    Prompts::queueAnswer(Answer::No);
+    EXPECT_FALSE(w->commitSession(true));
+    EXPECT_PROMPTS({"Keyfoldファイルにこれ以上データがありません。", "Keyfold"}, Question);
+    EXPECT_FALSE(ui::ProgramEnd::ended()) << "never quits inside the request";
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(qApp, &quit); // the session manager's "die"
+    EXPECT_PROMPTS();
+    EXPECT_TRUE(ui::ProgramEnd::ended());
 }

@@ -48,6 +48,16 @@ QString TempSettings::settingsFile() const
     return m_dir.filePath(QStringLiteral("Keyfold/Keyfold.conf"));
 }
 
+QString TempSettings::stored() const
+{
+    const QSettings file(settingsFile(), QSettings::IniFormat);
+    QStringList values;
+    for (const char* key : {"FileName", "Check1", "FrmOptionCheck1", "FrmOptionCheck2", "FrmOptionCheck5"}) {
+        values << file.value(QStringLiteral("load/") + key, "-").toString();
+    }
+    return values.join('|');
+}
+
 std::unique_ptr<Form1> makeShownMainWindow()
 {
     auto window = std::make_unique<Form1>();
@@ -67,6 +77,16 @@ void fillBook(int count)
         }
     }
     Module1::RecordCount = static_cast<std::int16_t>(count);
+}
+
+QByteArray bookBytes(int count)
+{
+    QByteArray out;
+    for (int i = 0; i < count * Module1::FieldCount; ++i) {
+        const int r = i / Module1::FieldCount, f = i % Module1::FieldCount;
+        out += (f ? QString("\"r%1f%2\"\r\n").arg(r).arg(f) : QString("\"provider%1\"\r\n").arg(r)).toLatin1();
+    }
+    return out;
 }
 
 } // namespace testsupport

@@ -24,6 +24,9 @@ public:
     ~TempSettings();
     QString path() const { return m_dir.path(); }
     QString settingsFile() const;
+    // FileName, Check1 and the three options on disk, by the names and in the section the settings file has always
+    // used, joined by '|', '-' for each absent.
+    QString stored() const;
 
 private:
     QTemporaryDir m_dir;
@@ -34,5 +37,7 @@ std::unique_ptr<Form1> makeShownMainWindow();
 
 // Fills slots 0..count-1 with records whose field f of record r reads "r<r>f<f>" (field 0: "provider<r>").
 void fillBook(int count);
+// The data file of that book.
+QByteArray bookBytes(int count);
 
 } // namespace testsupport
