@@ -109,6 +109,7 @@ TEST_F(Session, AnotherKeyfoldSavingTheSameBookIsWaitedForNotRacedWith)
     EXPECT_EQ(book.save(*table, count, nullptr).outcome, SaveOutcome::Declined);
     const SaveResult refused = save(true);
     EXPECT_EQ(std::pair(refused.outcome, refused.error), std::pair(SaveOutcome::Failed, FileError::SavingElsewhere));
+    EXPECT_EQ(errorDescription(refused.error), "他のKeyfoldがこのファイルを保存しているため、保存できませんでした。");
     EXPECT_EQ(answers, 1);
     EXPECT_EQ(readAll(path("a.kf1")), OneRecord);
     // The other Keyfold dies holding it: Qt finds its process gone and takes the lock over.
