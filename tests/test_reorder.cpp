@@ -59,7 +59,8 @@ TEST(Reorder, MovesApplyAndEveryWayOfClosing)
         QTimer::singleShot(0, [&] {
             auto* d = qobject_cast<frmChange*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
-            EXPECT_EQ(d->frameGeometry().center(), main->frameGeometry().center());
+            EXPECT_TRUE(d->frameGeometry().center() == main->frameGeometry().center() && d->font().pointSize() == 9)
+                << "centred over the main window, in 9 points";
             EXPECT_EQ(d->Command1->isEnabled() && d->Command2->isEnabled(), c.records > 0) << "Up, Down";
             d->List1->setCurrentRow(c.select);
             for (const QString& step : c.steps) {
