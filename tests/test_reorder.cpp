@@ -85,6 +85,9 @@ TEST(Reorder, MovesApplyAndEveryWayOfClosing)
             expected.removeAll("");
             EXPECT_EQ(texts, expected);
             EXPECT_EQ(d->Command4->isEnabled(), c.steps.last() != "apply") << "Cancel";
+            const QLabel* nameBox = d->Label4; // bordered by a single line, filled light blue
+            EXPECT_TRUE(nameBox->frameWidth() == 1 && nameBox->palette().window().color() == QColor(192, 192, 255) &&
+                        nameBox->autoFillBackground());
             c.close == "O.K"      ? d->Command3->click()
             : c.close == "Cancel" ? d->Command4->click()
             : c.close == "Escape" ? QTest::keyClick(d->List1, Qt::Key_Escape)
