@@ -80,7 +80,7 @@ TEST(SysInfo, TheToolsOwnKeyIsTrustedElseItsFileInTheSharedToolsAndAnyFailureIsO
         {.there = true},
     };
     for (const Lookup& c : cases) {
-        SCOPED_TRACE(c.path.toStdString() + c.folder.toStdString());
+        SCOPED_TRACE(testing::Message() << "path " << c.path.toHex().data() << ", folder " << c.folder.data());
         Fakes fakes(c);
         StartSysInfo(fakes, fakes);
         EXPECT_EQ(fakes.calls, c.calls);
