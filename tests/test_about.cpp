@@ -40,11 +40,11 @@ struct Fakes : Registry, ProgramStarter
     const QByteArray& value(RegHandle key) const { return key == 1 ? c.path : c.folder; }
     RegStatus openKey(RegRoot root, const QString& path, std::uint32_t access, RegHandle& handle) override
     {
-        handle = path == ToolKey ? 1 : path == LocationKey ? 2 : 0;
-        if (root != HKEY_LOCAL_MACHINE || access != KEY_ALL_ACCESS || handle == 0 || value(handle).isNull()) {
-            return handle = 0, ERROR_FILE_NOT_FOUND;
+        const RegHandle key = path == ToolKey ? 1 : path == LocationKey ? 2 : 0;
+        if (root != HKEY_LOCAL_MACHINE || access != KEY_ALL_ACCESS || key == 0 || value(key).isNull()) {
+            return ERROR_FILE_NOT_FOUND; // the handle as it came in
         }
-        return ++openKeys, ERROR_SUCCESS;
+        return handle = key, ++openKeys, ERROR_SUCCESS;
     }
     RegStatus queryValue(RegHandle key, const QString& name, std::uint32_t& type, QByteArray& data) override
     {
@@ -84,7 +84,7 @@ TEST(SysInfo, TheToolsOwnKeyIsTrustedElseItsFileInTheSharedToolsAndAnyFailureIsO
         Fakes fakes(c);
         StartSysInfo(fakes, fakes);
         EXPECT_EQ(fakes.calls, c.calls);
-        EXPECT_EQ(fakes.openKeys, 0) << "every key opened is closed";
+        EXPECT_EQ(fakes.openKeys, 0) << "every key opened is closed, and no other";
         const bool started = c.there && !c.calls.isEmpty() && c.calls.last().startsWith("start");
         EXPECT_EQ(ui::Prompts::takeMessages(), started ? QList<ui::MessageRequest>{} : QList{unavailable});
     }
