@@ -1,12 +1,13 @@
-// The About box, and the search for the system information tool against a registry double.
+// The About box, opened from the Help menu, and the search for the system information tool against a registry
+// double.
 #include "about/SystemInfo.h"
 #include "about/frmAbout.h"
 #include "mainwin/Form1.h"
 #include "support/Dialogs.h"
 #include "support/TestApp.h"
 
+#include <QApplication>
 #include <QLabel>
-#include <QMap>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -19,98 +20,104 @@ const QString ToolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const QString LocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const ui::MessageRequest unavailable{"現時点ではｼｽﾃﾑ情報を使用できません", "Keyfold"};
 
-// A registry holding only the given values (a key's handle is 100 + its place), and a starter that finds and starts
-// every program or none; both log every call.
+struct Lookup
+{
+    std::uint32_t type = REG_SZ; // PATH in the tool's own key: its type and bytes (none if null)
+    QByteArray path = {};
+    QByteArray folder = {}; // MSINFO in the shared tools' key (none if null)
+    bool there = false;     // the program file exists and starts
+    QStringList calls = {}; // the programs looked for and started
+};
+
+// A registry holding the values of one lookup (the tool's key has the handle 1, the shared tools' 2), and a starter
+// that finds and starts every program or none, logging the calls.
 struct Fakes : Registry, ProgramStarter
 {
-    QMap<QString, QMap<QString, std::pair<std::uint32_t, QByteArray>>> keys; // key, value name: (type, bytes)
-    bool there = false;
-    QStringList calls;
+    explicit Fakes(const Lookup& lookup) : c(lookup) {}
+    const Lookup& c;
+    QStringList calls = {};
+    int openKeys = 0;
+    const QByteArray& value(RegHandle key) const { return key == 1 ? c.path : c.folder; }
     RegStatus openKey(RegRoot root, const QString& path, std::uint32_t access, RegHandle& handle) override
     {
-        calls << "open " + path;
-        const bool found = root == HKEY_LOCAL_MACHINE && access == KEY_ALL_ACCESS && keys.contains(path);
-        return found ? (handle = 100 + keys.keys().indexOf(path), ERROR_SUCCESS) : ERROR_FILE_NOT_FOUND;
+        const RegHandle key = path == ToolKey ? 1 : path == LocationKey ? 2 : 0;
+        if (root != HKEY_LOCAL_MACHINE || access != KEY_ALL_ACCESS || key == 0 || value(key).isNull()) {
+            return ERROR_FILE_NOT_FOUND; // the handle as it came in
+        }
+        return handle = key, ++openKeys, ERROR_SUCCESS;
     }
     RegStatus queryValue(RegHandle key, const QString& name, std::uint32_t& type, QByteArray& data) override
     {
-        calls << "query " + name;
-        const auto value = keys.value(keys.keys().value(key - 100)).value(name);
-        if (value.second.isNull() || data != QByteArray(1024, '\0')) {
+        if (name != (key == 1 ? "PATH" : "MSINFO") || data != QByteArray(1024, '\0')) {
             return ERROR_FILE_NOT_FOUND;
         }
-        type = value.first;
-        data.replace(0, value.second.size(), value.second);
+        type = key == 1 ? c.type : REG_SZ;
+        data.replace(0, value(key).size(), value(key));
         return ERROR_SUCCESS;
     }
-    RegStatus closeKey(RegHandle key) override { return calls << QStringLiteral("close %1").arg(key), ERROR_SUCCESS; }
-    bool fileExists(const QString& path) override { return calls << "exists " + path, there; }
-    bool start(const QString& path) override { return calls << "start " + path, there; }
+    RegStatus closeKey(RegHandle key) override { return openKeys -= key != 0, ERROR_SUCCESS; }
+    bool fileExists(const QString& path) override { return calls << "exists " + path, c.there; }
+    bool start(const QString& path) override { return calls << "start " + path, c.there; }
 };
 
-TEST(SysInfo, EachPathToTheToolAndHowValuesAreRead)
+TEST(SysInfo, TheToolsOwnKeyIsTrustedElseItsFileInTheSharedToolsAndAnyFailureIsOneMessage)
 {
-    const QStringList own = {"open " + ToolKey, "query PATH", "close 100"}, noOwn = {"open " + ToolKey, "close 0"};
-    const QStringList shared = noOwn + QStringList{"open " + LocationKey, "query MSINFO", "close 100"};
     const QString exe = "C:\\s\\MSINFO32.EXE";
-    // The type and bytes of PATH in the tool's key (none if null); MSINFO of the shared tools' key (none if null);
-    // whether the program file exists and starts; the calls made.
-    const std::tuple<std::uint32_t, QByteArray, QByteArray, bool, QStringList> cases[] = {
+    const Lookup cases[] = {
         // The tool's own key is trusted without looking for the file. Its value ends at the first NUL and is code
-        // page 932; a 32-bit number is "&h" + each byte as hex without its leading zero, highest first, formatted
-        // as a number when it is one; any other type counts as read, with nothing in it.
-        {REG_SZ, QByteArray("C:\\a.exe\0x.exe", 14), {}, true, own + QStringList("start C:\\a.exe")},
-        {REG_SZ, "C:\\\xC2\xB0\xD9", {}, false, own + QStringList("start C:\\ﾂｰﾙ")},
-        {REG_DWORD, QByteArray("\x05\x1A\0\0", 4), {}, false, own + QStringList("start 421")},
-        {REG_DWORD, "\xFF\xFF\xFF\xFF", {}, false, own + QStringList("start 4294967295")},
-        {REG_DWORD, QByteArray(4, '\0'), {}, false, own + QStringList("start &h")},
-        {3, "C:\\t.exe", {}, false, own + QStringList("start ")},
-        {REG_SZ, QByteArray(1024, 'x'), {}, true, own}, // no end within the buffer: a failure
+        // page 932; a 32-bit number is "&h" + each byte as hex without its leading zero, highest first, formatted as
+        // a number when it is one; any other type counts as read, with nothing in it.
+        {.path = QByteArray("C:\\a.exe\0x.exe", 14), .there = true, .calls = {"start C:\\a.exe"}},
+        {.path = "C:\\\xC2\xB0\xD9", .calls = {"start C:\\ﾂｰﾙ"}},
+        {.type = REG_DWORD, .path = QByteArray("\x05\x1A\0\0", 4), .calls = {"start 421"}},
+        {.type = REG_DWORD, .path = "\xFF\xFF\xFF\xFF", .calls = {"start 4294967295"}},
+        {.type = REG_DWORD, .path = QByteArray(4, '\0'), .calls = {"start &h"}},
+        {.type = 3, .path = "C:\\t.exe", .calls = {"start "}},
+        {.path = QByteArray(1024, 'x'), .there = true}, // no end within the buffer: a failure
         // Else the folder of the shared tools, only when the file is there.
-        {0, {}, "C:\\s", false, shared + QStringList{"exists " + exe}},
-        {0, {}, "C:\\s", true, shared + QStringList{"exists " + exe, "start " + exe}},
-        {0, {}, {}, true, noOwn + QStringList{"open " + LocationKey, "close 0"}},
+        {.folder = "C:\\s", .calls = {"exists " + exe}},
+        {.folder = "C:\\s", .there = true, .calls = {"exists " + exe, "start " + exe}},
+        {.there = true},
     };
-    for (const auto& [type, path, folder, there, calls] : cases) {
-        SCOPED_TRACE(calls.last().toStdString());
-        Fakes fakes;
-        fakes.there = there;
-        if (!path.isNull()) {
-            fakes.keys[ToolKey]["PATH"] = {type, path};
-        }
-        if (!folder.isNull()) {
-            fakes.keys[LocationKey]["MSINFO"] = {REG_SZ, folder};
-        }
+    for (const Lookup& c : cases) {
+        SCOPED_TRACE(testing::Message() << "path " << c.path.toHex().data() << ", folder " << c.folder.data());
+        Fakes fakes(c);
         StartSysInfo(fakes, fakes);
-        EXPECT_EQ(fakes.calls, calls);
-        const bool started = there && calls.last().startsWith("start");
+        EXPECT_EQ(fakes.calls, c.calls);
+        EXPECT_EQ(fakes.openKeys, 0) << "every key opened is closed, and no other";
+        const bool started = c.there && !c.calls.isEmpty() && c.calls.last().startsWith("start");
         EXPECT_EQ(ui::Prompts::takeMessages(), started ? QList<ui::MessageRequest>{} : QList{unavailable});
     }
-    // A number goes after what the value held before; a value that cannot be read empties it.
-    Fakes fakes;
-    fakes.keys[ToolKey]["n"] = {REG_DWORD, QByteArray("\x05\x1A\0\0", 4)};
-    QString held = "1", text = "z", missing = "old";
-    EXPECT_TRUE(GetKeyValue(fakes, HKEY_LOCAL_MACHINE, ToolKey, "n", held));
-    EXPECT_TRUE(GetKeyValue(fakes, HKEY_LOCAL_MACHINE, ToolKey, "n", text));
-    EXPECT_EQ(held + " " + text, "4517 &hz1A5");
-    EXPECT_FALSE(GetKeyValue(fakes, HKEY_LOCAL_MACHINE, ToolKey, "missing", missing) || !missing.isEmpty());
 }
 
-TEST(AboutBox, TextsAndOneBoxAtATime)
+TEST(AboutBox, OpensFromTheHelpMenuCentredAndModelessOneAtATime)
 {
-    Form1 main;
-    main.mnuVer_Click();
-    QPointer<frmAbout> box = main.aboutBox();
+    const auto main = testsupport::makeShownMainWindow();
+    const auto openFromMenu = [&] {
+        QTest::keyClick(main.get(), Qt::Key_H, Qt::AltModifier);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_K);
+    };
+    openFromMenu();
+    QPointer<frmAbout> box = main->aboutBox();
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(QStringList({box->windowTitle(), box->lblTitle->text(), box->lblVersion->text()}),
-              QStringList({"Keyfoldのﾊﾞｰｼﾞｮﾝ情報", "Keyfold", "ﾊﾞｰｼﾞｮﾝ 1.1.3"}));
-    EXPECT_TRUE(box->Label2->text().startsWith("(連絡先)"));
+    EXPECT_TRUE(box->isVisible() && !QApplication::activeModalWidget()) << "the main window still takes input";
+    EXPECT_EQ(box->frameGeometry().center(), main->frameGeometry().center());
+    QStringList texts{box->windowTitle()};
+    for (const QWidget* child : box->findChildren<QWidget*>()) {
+        texts << child->property("text").toString();
+    }
+    texts.removeAll("");
+    EXPECT_EQ(texts, QStringList({"Keyfoldのﾊﾞｰｼﾞｮﾝ情報", "Keyfold", "ﾊﾞｰｼﾞｮﾝ 1.1.3", "(制作) Keyfold 開発チーム",
+                                  "(連絡先) info@example.com", "ｼｽﾃﾑ情報(&S)...", "OK"}));
+    EXPECT_FALSE(box->Image1->pixmap().isNull() || box->picIcon->pixmap().isNull()) << "the pictures";
+    EXPECT_TRUE(box->font().pointSize() == 9 && box->lblTitle->font().pointSize() == 12 &&
+                box->lblTitle->font().bold());
     box->lblTitle->setText("changed");
-    main.mnuVer_Click(); // the same box, not a second one
-    EXPECT_TRUE(main.aboutBox() == box && box->lblTitle->text() == "changed");
+    openFromMenu(); // the same box, not a second one
+    EXPECT_TRUE(main->aboutBox() == box && box->lblTitle->text() == "changed");
     box->cmdSysInfo->click(); // no registry on this platform: the message, and the box stays
     EXPECT_PROMPTS(unavailable);
-    QTest::keyClick(box->cmdOK, Qt::Key_Escape);
+    box->cmdOK->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(box.isNull()) << "unloaded when it closes";
 }

@@ -1,65 +1,148 @@
-// How the program is started: the arguments it reads before any window exists, and the display platform it asks
-// the toolkit for.
+// How the program starts and asks outside its forms: the arguments it reads before any window exists, the display
+// platform it asks the toolkit for, twips before there is a screen, and the toolkit's own message box and file
+// dialog as the prompts show them when no test answers in their place.
 #include "support/Dialogs.h" // readable texts in failures
+#include "ui/AppSetup.h"
 #include "ui/CommandLine.h"
+#include "ui/CommonDialog.h"
 #include "ui/Platform.h"
+#include "ui/Twips.h"
 
-#include <gtest/gtest.h>
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 namespace {
 
 using Action = ui::CommandLine::Action;
+using ui::Answer;
+using ui::Buttons;
 
-TEST(CommandLine, ABookIsOpenedByItsAbsolutePathHelpAndVersionAnswerAndMistakesAreRefused)
+struct Arguments
 {
-    // The arguments, the action, and the book (Run) or what the printed text contains (else; no book then).
-    const std::tuple<QStringList, Action, QString> cases[] = {
-        {{}, Action::Run, ""},
-        {{"accounts.kf1"}, Action::Run, "/home/taro/books/accounts.kf1"},
-        {{"../old/./a b.kf2"}, Action::Run, "/home/taro/old/a b.kf2"},
-        {{"/tmp/帳簿.kf1"}, Action::Run, "/tmp/帳簿.kf1"},
-        {{"--", "-odd.kf1"}, Action::Run, "/home/taro/books/-odd.kf1"},
-        // The toolkit's options and values are left alone.
-        {{"--platform", "xcb", "-display", ":1", "-style", "fusion", "a.kf1"}, Action::Run, "/home/taro/books/a.kf1"},
-        {{"-style=fusion", "-reverse", "-qwindowgeometry", "400x300", "a.kf1"}, Action::Run, "/home/taro/books/a.kf1"},
-        {{"-platform", "offscreen"}, Action::Run, ""},
-        {{"--version"}, Action::PrintVersion, "Keyfold 1.1.3\n"},
-        {{"-v"}, Action::PrintVersion, "Keyfold 1.1.3\n"},
-        {{"-platform", "offscreen", "--version", "a.kf1"}, Action::PrintVersion, "Keyfold 1.1.3\n"},
-        {{"--help"}, Action::PrintHelp, "Usage: keyfold [options] [book]"},
-        {{"-h"}, Action::PrintHelp, "--version"},
-        {{"--bogus"}, Action::Refuse, "keyfold: Unknown option 'bogus'.\nTry 'keyfold --help'"},
-        {{"-x", "a.kf1"}, Action::Refuse, "Unknown option 'x'."},
-        {{"-platform"}, Action::Refuse, "Missing value after '-platform'."},
-        {{"a.kf1", "b.kf1"}, Action::Refuse, "keyfold: one book at a time, not 2"},
+    QStringList arguments = {};
+    Action action = Action::Run;
+    QString book = {}; // the book to open
+    QString text = {}; // what is printed
+};
+
+TEST(CommandLine, ABookIsOpenedByItsAbsolutePathHelpAndVersionAnswerMistakesAreRefusedTheToolkitsOptionsLeftAlone)
+{
+    const QString help = "Usage: keyfold [options] [book]\nKeyfold - a book of internet account records.\n\nOptions:\n"
+                         "  -h, --help, -?  Displays help on commandline options.\n"
+                         "  -v, --version   Displays version information.\n\nArguments:\n"
+                         "  book            The book (.kf1, .kf2, .csv) to open.\n";
+    const QString tryHelp = "\nTry 'keyfold --help' for more information.\n";
+    const Arguments cases[] = {
+        {.arguments = {}},
+        {.arguments = {"../old/./a b.kf2"}, .book = "/home/taro/old/a b.kf2"},
+        {.arguments = {"/tmp/帳簿.kf1"}, .book = "/tmp/帳簿.kf1"},
+        {.arguments = {"-display", ":1", "-v"}, .action = Action::PrintVersion, .text = "Keyfold 1.1.3\n"},
+        {.arguments = {"--help"}, .action = Action::PrintHelp, .text = help},
+        {.arguments = {"-h"}, .action = Action::PrintHelp, .text = help},
+        {.arguments = {"-?"}, .action = Action::PrintHelp, .text = help},
+        {.arguments = {"--bogus"}, .action = Action::Refuse, .text = "keyfold: Unknown option 'bogus'." + tryHelp},
+        {.arguments = {"-style"}, .action = Action::Refuse, .text = "keyfold: Missing value after '-style'." + tryHelp},
+        {.arguments = {"a", "b"}, .action = Action::Refuse, .text = "keyfold: one book at a time, not 2" + tryHelp},
     };
-    for (const auto& [arguments, action, text] : cases) {
-        SCOPED_TRACE(arguments.join(' ').toStdString());
-        const ui::CommandLine command =
-            ui::parseCommandLine(QStringList{"/usr/bin/keyfold"} + arguments, "/home/taro/books");
-        EXPECT_EQ(command.action, action) << command.text.toStdString();
-        EXPECT_EQ(command.book, action == Action::Run ? text : QString());
-        EXPECT_TRUE(action == Action::Run || command.text.contains(text)) << command.text.toStdString();
-        // The toolkit's options are its own business and stay out of the help.
-        EXPECT_FALSE(command.text.contains("platform") && action == Action::PrintHelp);
+    for (const Arguments& c : cases) {
+        const ui::CommandLine line =
+            ui::parseCommandLine(QStringList{"/usr/bin/keyfold"} + c.arguments, "/home/taro/books");
+        EXPECT_TRUE(line.action == c.action && line.book == c.book && line.text == c.text)
+            << c.arguments.join(' ').toStdString() << " gives " << int(line.action) << ", " << line.book.toStdString()
+            << ", " << line.text.toStdString();
+    }
+    // The toolkit's own options, with a value or without, are left for it to act on.
+    const QString toolkitOptions = "-platform=v -platformpluginpath=v -platformtheme=v -plugin=v -qwindowgeometry=v "
+                                   "-geometry=v -qwindowicon=v -icon=v -qwindowtitle=v -title=v -session=v -display=v "
+                                   "-name=v -visual=v -style=v -stylesheet=v -qmljsdebugger=v -reverse -widgetcount "
+                                   "-nograb -dograb -sync -testability";
+    for (const QString& option : toolkitOptions.split(' ')) {
+        EXPECT_EQ(ui::parseCommandLine({"keyfold", option, "a"}, "/b").book, "/b/a") << option.toStdString();
     }
 }
 
-TEST(Platform, AnXDisplayIsPreferredToWaylandUnlessTheUserChose)
+TEST(Platform, AnXDisplayIsPreferredToWaylandUnlessTheUserChoseAndTwipsAreAt96DpiWithoutAScreen)
 {
-    // QT_QPA_PLATFORM, DISPLAY (a Wayland session has WAYLAND_DISPLAY too: it makes no difference) -> the choice.
-    const std::tuple<QByteArray, QByteArray, QByteArray> cases[] = {
-        {"", ":0", "xcb;wayland"}, {"", ":1.0", "xcb;wayland"}, {"wayland", ":0", ""},
-        {"offscreen", "", ""},     {"xcb", ":0", ""},           {"", "", ""},
+    // (A Wayland session has WAYLAND_DISPLAY too: it makes no difference.)
+    EXPECT_EQ(ui::preferredPlatform("", ":0"), "xcb;wayland");
+    EXPECT_EQ(ui::preferredPlatform("wayland", ":0"), "") << "QT_QPA_PLATFORM, the user's choice, stands";
+    EXPECT_EQ(ui::preferredPlatform("", ""), "") << "no X display";
+    EXPECT_EQ(ui::twipsToPixels(1440), 96);
+}
+
+struct Box
+{
+    Buttons buttons = Buttons::Ok;
+    std::optional<Answer> given = {}; // the default answer the caller asks for
+    Qt::Key key = Qt::Key_Return;
+    QString shown = {}; // the buttons' captions
+    Answer answer = Answer::Ok;
+};
+
+TEST(Prompts, TheToolkitsMessageBoxAndFileDialogSpeakJapaneseAndAnswer)
+{
+    int argc = 1;
+    char name[] = "keyfold";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    ui::setUpApplication(app);
+    // Enter takes the default answer, the first unless the caller says otherwise; Escape takes Cancel where there is
+    // one, else the only answer.
+    const Box boxes[] = {
+        {.key = Qt::Key_Escape, .shown = "OK"},
+        {.buttons = Buttons::OkCancel, .key = Qt::Key_Escape, .shown = "OK|キャンセル", .answer = Answer::Cancel},
+        {.buttons = Buttons::YesNo, .given = Answer::No, .shown = "はい(&Y)|いいえ(&N)", .answer = Answer::No},
+        {.buttons = Buttons::YesNoCancel, .shown = "キャンセル|はい(&Y)|いいえ(&N)", .answer = Answer::Yes},
     };
-    for (const auto& [qpa, display, chosen] : cases) {
-        EXPECT_EQ(ui::preferredPlatform(qpa, display), chosen) << qpa.data() << " / " << display.data();
+    for (const Box& b : boxes) {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            QStringList texts{box->windowTitle(), box->text()};
+            for (const QAbstractButton* button : box->buttons()) {
+                texts << button->text();
+            }
+            EXPECT_EQ(texts.join('|'), "題|一\n二\n三|" + b.shown);
+            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            QTest::keyClick(box, b.key);
+        });
+        EXPECT_EQ(ui::Prompts::message("一\r二\r\n三", "題", b.buttons, b.given), b.answer);
     }
+
+    // The file dialog offers the path and filter last chosen and replaces a file without asking; Cancel keeps the
+    // last choice. What the dialog remembers of folders goes into a settings folder of the test's own.
+    QTemporaryDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    ui::CommonDialog dialog{.Filter = "A (*.a)|*.a|B (*.b)|*.b|",
+                            .DialogTitle = "保存",
+                            .FileName = folder.filePath("old.b"),
+                            .FilterIndex = 2};
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(QStringList({d->windowTitle(), d->selectedNameFilter()}) + d->nameFilters() + d->selectedFiles(),
+                  QStringList({"保存", "B (*.b)", "A (*.a)", "B (*.b)", folder.filePath("old.b")}));
+        // Qt's own dialog, so that it speaks Japanese under every desktop.
+        EXPECT_TRUE(d->acceptMode() == QFileDialog::AcceptSave &&
+                    d->options() == (QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite));
+        d->selectNameFilter("A (*.a)");
+        d->selectFile("new.a");
+        static_cast<QDialog*>(d)->accept(); // QFileDialog hides it, not its work
+    });
+    EXPECT_TRUE(dialog.ShowSave() && dialog.FileName == folder.filePath("new.a") && dialog.FilterIndex == 1);
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_FALSE(dialog.ShowOpen() || dialog.FileName != folder.filePath("new.a") || dialog.FilterIndex != 1);
 }
 
 } // namespace
 
-// No application object: the program reads its command line before it has one.
+// No application object at first: the program reads its command line before it has one.
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,8 +1,7 @@
-// The reorder dialog, run from the menu: moves on a working copy, and what Apply, O.K and every other way of closing
-// leave in the book and on the main window.
+// The reorder dialog, opened from the Tools menu: its moves on a working copy, what it shows of the selection, and
+// what Apply, O.K and every other way of closing leave in the book and on the main window.
 #include "mainwin/Form1.h"
 #include "reorder/frmChange.h"
-#include "support/Dialogs.h"
 #include "support/TestApp.h"
 
 #include <QApplication>
@@ -14,77 +13,100 @@
 #include <QTest>
 #include <QTimer>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
-#include <string_view>
 
 namespace {
 
-using Records = std::vector<Module1::Record>;
+struct Case
+{
+    int records = 0;
+    int select = 0;             // the row chosen before the steps
+    QStringList steps = {};     // "up" and "down" are tried even where the buttons are disabled; "apply" is clicked
+    std::vector<int> work = {}; // the working copy afterwards, as places in the book
+    QString close = "Cancel";   // or "O.K", "Escape", "close box"
+    std::vector<int> book = {}; // the book afterwards when an Apply was followed by moves; else as it was or as worked
+};
 
 TEST(Reorder, MovesApplyAndEveryWayOfClosing)
 {
-    // Records in the book; steps (U up, D down, also where disabled, A apply, a digit selects); the working copy then,
-    // as places in the book; Label2; the close (K O.K, C Cancel, E Escape, X close box); the book afterwards; whether
-    // the main window was brought up to date (view 0 showing record 0, Save enabled) or stayed as it was.
-    const std::tuple<int, const char*, const char*, const char*, char, const char*, bool> cases[] = {
-        {1, "UD", "0", "0", 'C', "0", false},         // a single record: both ends at once
-        {3, "U2D", "012", "2", 'C', "012", false},    // a move past an end does nothing
-        {4, "2UDD", "0132", "3", 'C', "0123", false}, // moves in the middle; Cancel writes nothing
-        {4, "3U", "0132", "2", 'E', "0123", false},
-        {4, "3U", "0132", "2", 'X', "0123", false},
-        {3, "DAD", "120", "2", 'C', "102", true}, // Apply writes, and any close then updates the main window
-        {3, "DA", "102", "1", 'E', "102", true},
-        {3, "DA", "102", "1", 'X', "102", true},
-        {4, "DA3UUU", "3102", "0", 'K', "3102", true},
-        {0, "UD", "", "", 'C', "", false}, // an empty book: nothing selected
+    const Case cases[] = {
+        {.records = 1, .steps = {"up", "down"}, .work = {0}},
+        {.records = 3, .select = 2, .steps = {"down"}, .work = {0, 1, 2}}, // a move past an end does nothing
+        {.records = 4, .select = 2, .steps = {"up", "down", "down"}, .work = {0, 1, 3, 2}},
+        {.records = 4, .select = 3, .steps = {"up"}, .work = {0, 1, 3, 2}, .close = "Escape"},
+        // Apply writes, and any close then brings the main window up to date.
+        {.records = 3, .steps = {"down", "apply", "down"}, .work = {1, 2, 0}, .book = {1, 0, 2}},
+        {.records = 3, .steps = {"down", "apply"}, .work = {1, 0, 2}, .close = "close box"},
+        {.records = 4, .select = 3, .steps = {"up", "apply", "up", "up"}, .work = {3, 0, 1, 2}, .close = "O.K"},
+        {.records = 0, .steps = {"up", "down"}}, // an empty book: nothing selected
     };
-    for (const auto& [n, steps, work, position, close, book, mainUpdated] : cases) {
-        SCOPED_TRACE(testing::Message() << n << " records, " << steps << ", " << close);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.records << " records, row " << c.select << ", " << c.close.toStdString());
         testsupport::resetProgramState();
-        testsupport::fillBook(n);
-        const Records o(Module1::RecordTable.begin(), Module1::RecordTable.begin() + n);
-        const auto records = [&](std::string_view order) {
-            Records r;
-            std::ranges::transform(order, std::back_inserter(r), [&](char i) { return o[i - '0']; });
-            return r;
+        testsupport::fillBook(c.records);
+        const std::vector<Module1::Record> book(Module1::RecordTable.begin(), Module1::RecordTable.begin() + c.records);
+        const auto inOrder = [&](const std::vector<int>& order) {
+            std::vector<Module1::Record> records;
+            std::ranges::transform(order, std::back_inserter(records), [&](int i) { return book[i]; });
+            return records;
         };
-        Form1 main;
-        main.VScroll1->setMaximum(n);
-        main.VScroll1->setValue(n / 2);
-        const auto shown = [&] { return QStringList{main.Text1[0]->text(), main.Text1[12]->text()}; };
-        const QStringList shownBefore = shown();
+        const auto main = testsupport::makeShownMainWindow();
+        main->VScroll1->setMaximum(c.records);
+        main->VScroll1->setValue(c.records / 2);
+        const QString shownBefore = main->Text1[0]->text();
         QTimer::singleShot(0, [&] {
             auto* d = qobject_cast<frmChange*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
-            EXPECT_EQ(d->Command1->isEnabled() && d->Command2->isEnabled(), n > 0) << "Up, Down";
-            for (const char* m = steps; *m; ++m) {
-                *m == 'U'   ? d->Command1_Click()
-                : *m == 'D' ? d->Command2_Click()
-                : *m == 'A' ? d->Command5->click()
-                            : d->List1->setCurrentRow(*m - '0');
+            EXPECT_TRUE(d->frameGeometry().center() == main->frameGeometry().center() && d->font().pointSize() == 9)
+                << "centred over the main window, in 9 points";
+            EXPECT_EQ(d->Command1->isEnabled() && d->Command2->isEnabled(), c.records > 0) << "Up, Down";
+            d->List1->setCurrentRow(c.select);
+            for (const QString& step : c.steps) {
+                step == "up" ? d->Command1_Click() : step == "down" ? d->Command2_Click() : d->Command5->click();
             }
-            EXPECT_EQ(d->WorkTable, records(work));
-            EXPECT_EQ(d->Label2->text(), position);
-            for (int i = 0; i < n; ++i) {
-                EXPECT_EQ(d->List1->item(i)->text(), o[work[i] - '0'][0]);
+            EXPECT_EQ(d->WorkTable, inOrder(c.work));
+            // Every caption, the list in its working order, and the selected record's place and name.
+            QStringList texts{d->windowTitle()}, expected{"レコードの並び替え"};
+            for (int i = 0; i < d->List1->count(); ++i) {
+                texts << d->List1->item(i)->text();
+                expected << book[c.work[i]][0];
             }
-            EXPECT_EQ(d->Command4->isEnabled(), !QByteArray(steps).endsWith('A')) << "Cancel";
-            close == 'K'   ? d->Command3->click()
-            : close == 'C' ? d->Command4->click()
-            : close == 'E' ? QTest::keyClick(d->List1, Qt::Key_Escape)
-                           : void(d->close());
+            for (const QWidget* child : d->findChildren<QWidget*>()) {
+                texts << child->property("text").toString();
+            }
+            texts.removeAll("");
+            const QString name = c.records ? book[c.select][0] : "";
+            const QString place =
+                c.records ? QString::number(std::ranges::find(c.work, c.select) - c.work.begin()) : "";
+            expected += {"上へ(&U)", "下へ(&D)", "適用(&T)",        "O.K", "キャンセル", "選択したプロバイダ名", name,
+                         "選択番号", place,      "プロバイダ名一覧"};
+            expected.removeAll("");
+            EXPECT_EQ(texts, expected);
+            EXPECT_EQ(d->Command4->isEnabled(), c.steps.last() != "apply") << "Cancel";
+            const QLabel* nameBox = d->Label4; // bordered by a single line, filled light blue
+            EXPECT_TRUE(nameBox->frameWidth() == 1 && nameBox->palette().window().color() == QColor(192, 192, 255) &&
+                        nameBox->autoFillBackground());
+            c.close == "O.K"      ? d->Command3->click()
+            : c.close == "Cancel" ? d->Command4->click()
+            : c.close == "Escape" ? QTest::keyClick(d->List1, Qt::Key_Escape)
+                                  : void(d->close());
             if (d->isVisible()) { // it would block the test for ever
                 ADD_FAILURE() << "the dialog stayed open";
                 d->done(0);
             }
         });
-        main.mnuChange_Click();
-        EXPECT_EQ(main.findChild<frmChange*>(), nullptr) << "unloaded when it closes";
-        EXPECT_EQ(Records(Module1::RecordTable.begin(), Module1::RecordTable.begin() + n), records(book));
-        EXPECT_EQ(main.VScroll1->value(), mainUpdated ? 0 : n / 2);
-        const Module1::Record& first = Module1::RecordTable[0];
-        EXPECT_EQ(shown(), mainUpdated ? QStringList({first[0], first[12]}) : shownBefore);
-        EXPECT_EQ(main.Command1->isEnabled(), mainUpdated) << "Save";
+        QTest::keyClick(main.get(), Qt::Key_T, Qt::AltModifier);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Return);
+        // O.K or an Apply shows the first record at view 0 and marks the book unsaved.
+        const bool applied = c.close == "O.K" || c.steps.contains("apply");
+        EXPECT_EQ(std::vector(Module1::RecordTable.begin(), Module1::RecordTable.begin() + c.records),
+                  applied ? inOrder(c.book.empty() ? c.work : c.book) : book);
+        EXPECT_EQ(std::tuple(main->VScroll1->value(), main->Text1[0]->text(), main->Command1->isEnabled()),
+                  applied ? std::tuple(0, Module1::RecordTable[0][0], true)
+                          : std::tuple(c.records / 2, shownBefore, false))
+            << "the view, its provider, Save";
     }
 }
 
