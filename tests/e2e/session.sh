@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A whole Keyfold session, driven only by key strokes and mouse clicks:
 #   1st run: master key; the window manager offers no maximise on the main window, the options dialog and the About
-#            box, all of fixed size; two records typed in and added with Enter, saved through the save dialog under a
-#            typed path, the success message answered, "次回から、このファイルを開く" ticked, Exit clicked;
+#            box, all of fixed size; Enter in the options dialog cancels it; two records typed in (Alt and Escape
+#            midway return to the box as it was) and added with Enter, saved through the save dialog under a typed
+#            path, the success message answered, "次回から、このファイルを開く" ticked, Exit clicked;
 #   2nd run: master key, and the book saved before is open again (the caption names its file).
 # The data file is compared byte for byte and the settings file key by key.
 # usage: session.sh path/to/keyfold
@@ -23,7 +24,10 @@ no_maximise() { # what: the window just shown is managed by openbox, which offer
     [[ "$actions" != *MAXIMIZE* ]] || fail "the $1 can be maximised: $actions"
 }
 add_record() { # the thirteen fields, box after box with Tab, added with Enter
-    type_text "$1"
+    # Alt and Escape in the middle of the first: back in the box, the caret is where it was and nothing is selected.
+    type_text "${1:0:2}"
+    key alt Escape
+    type_text "${1:2}"
     for field in "${@:2}"; do
         key Tab
         [ -z "$field" ] || type_text "$field"
@@ -43,7 +47,8 @@ no_maximise "main window"
 key alt+t o
 wait_window '^オプション$' 'オプション'
 no_maximise "options dialog"
-key Escape
+# Enter in a box of the dialog is Cancel: 次回から、今開いているファイルを開く, ticked here, reaches no setting.
+key Tab Tab Tab space Return
 activate "$main"
 key alt+h k
 wait_window 'のﾊﾞｰｼﾞｮﾝ情報$' 'About'
