@@ -1,166 +1,147 @@
-# Shared by the end-to-end tests; source it after setting $program (an absolute path to keyfold). It starts an X
-# server of its own (exit 77, a skip, only where none can be started), makes a fresh user (home, settings folder,
-# working directory $work/cwd) and gives helpers to start the program, find, focus and click windows and type.
-# Sets $work, $book (a book file's path in the working directory) and $settings; cleans up at exit.
-say() { printf 'e2e: %s\n' "$*"; }
-
-. "$(dirname "${BASH_SOURCE[0]}")/display.sh"
-need_tools xdotool xwininfo xmodmap
-[ -x "$program" ] || { say "FAIL: no program at $program"; exit 1; }
-
-work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-e2e.XXXXXX")"
-xvfb_pid=""
-program_pid=""
-helper_pids=() # what a test starts besides the program and the X server; ended at exit, before the X server
-failed=1
-keep_work=1 # 0: the folder goes also after a failure, the test having printed what tells why
-
-# Ends a process this script started: SIGTERM, and SIGKILL when it has not ended within two seconds.
-end_process() { # pid
-    [ -n "$1" ] && kill "$1" 2>/dev/null || return 0
-    local _
-    for _ in $(seq 20); do
-        kill -0 "$1" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-}
-
-cleanup() {
-    local pid
-    for pid in "$program_pid" "${helper_pids[@]}" "$xvfb_pid"; do
-        end_process "$pid"
-    done
-    if [ "$failed" -eq 0 ] || [ "$keep_work" -eq 0 ]; then
-        rm -rf "$work"
-    else
-        say "the session's files, logs and a picture of the screen at the failure are kept in $work"
-    fi
-}
-trap cleanup EXIT
-trap 'exit 130' INT TERM
-
+# Shared by the end-to-end tests. A test sets $name (what its lines of output start with), and where needed $tools
+# (what it needs besides X) and $run_as (the user to be when started as root), then sources this file with the path
+# to keyfold.
+# The test first runs itself again in a PID namespace of its own, with a clean environment and a session bus of its
+# own, in a scratch folder that is removed only once the namespace has ended: whatever the test starts, daemons that
+# detach included, ends with it however it ends, and nothing writes into the folder after it is gone. There it gets
+# an X display of its own (exit 77, a skip, only where none can be started) with the openbox window manager, a fresh
+# user (home, settings, working directory $work/cwd) and helpers; at exit it ends, and waits for, all it started.
+say() { printf '%s: %s\n' "$name" "$*"; }
 fail() {
     say "FAIL: $*"
-    if [ -n "${DISPLAY:-}" ] && command -v import >/dev/null 2>&1; then
-        import -window root "$work/failure.png" 2>/dev/null
-    fi
-    if [ -n "${DISPLAY:-}" ]; then
-        xwininfo -root -tree >"$work/windows.txt" 2>&1
-    fi
-    [ -s "$work/program.log" ] && { say "program output:"; sed 's/^/  | /' "$work/program.log"; }
     exit 1
 }
 
-# --- an X server of our own, on a display number the server picks itself among the free ones -------------------
-if ! start_display "$work"; then
-    say "SKIP: Xvfb could not start a display here:"
-    sed 's/^/  | /' "$work/xvfb.log"
-    failed=0
-    exit "$SKIP"
+if [ -z "${KEYFOLD_E2E_WORK:-}" ]; then
+    [ -f "${1:-}" ] || fail "usage: $0 path/to/keyfold"
+    command -v Xvfb >/dev/null || { say "SKIP: no Xvfb, so no X server here (tools/dev.sh test installs it)"; exit 77; }
+    for tool in xdotool xprop xwininfo xmodmap openbox unshare dbus-run-session ${tools[@]+"${tools[@]}"}; do
+        command -v "$tool" >/dev/null || fail "$tool is missing (tools/dev.sh test installs it)"
+    done
+    work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-$name.XXXXXX")"
+    trap 'rm -rf "$work"' EXIT
+    trap 'exit 1' INT TERM HUP
+    cp "$1" "$0" "${BASH_SOURCE[0]}" "$work/" # so that a user who cannot reach the build can run them
+    namespace=(unshare --pid --fork --mount-proc --kill-child) user=()
+    if [ "$(id -u)" -ne 0 ]; then
+        namespace+=(--user --map-current-user)
+    elif [ -n "${run_as:-}" ]; then
+        chown -R "$run_as" "$work"
+        user=(runuser -u "$run_as" --)
+    fi
+    "${namespace[@]}" "${user[@]}" env -i PATH="$PATH" KEYFOLD_E2E_WORK="$work" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
+        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
+        bash -c 'dbus-run-session -- bash "$@"; exit' init "$work/${0##*/}" "$work/${1##*/}" # init reaps orphans
+    exit
 fi
-say "X display $DISPLAY"
 
-# --- a fresh user: own home, settings folder and working directory ----------------------------------------------
+work="$KEYFOLD_E2E_WORK"
+program="$1"
+started=() # ended in reverse order at exit, the X server last
+delay=40   # milliseconds between the keys xdotool sends
+pause=0    # seconds after each key, text or click: an input method answers late
+
+# Runs the command every 0.1 s until it succeeds; false when it has not within the seconds.
+poll() { # seconds, command...
+    local end=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+cleanup() {
+    local status=$? i log
+    [ "$status" -eq 0 ] || for log in "$work"/*.log; do
+        [ -s "$log" ] && say "${log##*/}:" && tail -n 30 "$log" | sed 's/^/  | /'
+    done
+    for ((i = ${#started[@]} - 1; i >= 0; i--)); do
+        kill "${started[i]}" 2>/dev/null && { poll 5 ended "${started[i]}" || kill -KILL "${started[i]}"; }
+        wait "${started[i]}"
+    done
+} 2>/dev/null # no word of the killed
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+spawn() { # log name, command...: runs in the background until the test ends
+    local log="$work/$1.log"
+    shift
+    "$@" >>"$log" 2>&1 &
+    started+=($!)
+}
+# Keyfold in the working directory, its pid in $program_pid; $stderr - closes its standard error.
+start_program() { # arguments...
+    (cd "$work/cwd" && exec "$program" "$@" 2>&"${stderr:-1}") >>"$work/program.log" 2>&1 &
+    program_pid=$!
+    started+=($!)
+}
+wait_end() { # seconds, pid...: each ends by itself within the time, with status 0
+    local limit="$1" pid status
+    shift
+    for pid; do
+        poll "$limit" ended "$pid" || fail "Keyfold did not end within $limit s"
+        wait "$pid"
+        status=$?
+        [ "$status" -eq 0 ] || fail "Keyfold ended with status $status"
+    done
+}
+
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+started+=($!)
+read -r -t 20 display <"$work/displayfd" && [ -n "$display" ] || { say "SKIP: Xvfb could not start here"; exit 77; }
+export DISPLAY=":$display"
+spawn openbox openbox --sm-disable
+wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+poll 10 wm_runs || fail "openbox did not start"
+
 mkdir -p "$work/home/.config" "$work/runtime" "$work/cwd"
 chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
 export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
-unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR QT_FONT_DPI
-book="$work/cwd/accounts.kf1"
+book="$work/cwd/accounts.kf1" # a path without regular-expression characters but ".", so it stands in a caption's
 settings="$XDG_CONFIG_HOME/Keyfold/Keyfold.conf"
 
-start_program() { # arguments for the program...
-    (cd "$work/cwd" && exec "$program" "$@") >>"$work/program.log" 2>&1 &
-    program_pid=$!
-}
-
-# Sets $window to the window whose name matches the regular expression, once it is shown; fails after a bounded
-# wait.
-window=""
-wait_window() { # regex, what it is
+# Sets $window to the first shown window whose name matches, and gives it the keyboard.
+wait_window() { # regular expression, what it is
     window="$(timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
-    [ -n "$window" ] || fail "no window \"$2\" appeared within 20 s"
+    [ -n "$window" ] || fail "no window $2 appeared within 20 s"
+    activate "$window"
+}
+activate() {
+    timeout 10 xdotool windowactivate --sync "$1" >/dev/null 2>&1 || fail "could not give the keyboard to window $1"
+    sleep 0.5 # until the program has taken the keyboard too
 }
 
-# Gives the window the keyboard. There is no window manager, so the focus is set directly.
-focus_window() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || fail "could not give the keyboard to window $1"
-}
-
-wait_gone() { # window id, what it is
-    local i
-    for i in $(seq 200); do
-        xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable' || return 0
-        sleep 0.1
-    done
-    fail "the $2 did not close"
-}
-
-wait_program_end() {
-    local i
-    for i in $(seq 200); do
-        if ! kill -0 "$program_pid" 2>/dev/null; then
-            wait "$program_pid"
-            local status=$?
-            program_pid=""
-            [ "$status" -eq 0 ] || fail "the program ended with status $status"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "the program did not end within 20 s after Exit"
-}
-
-regex_quote() { printf '%s' "$1" | sed 's/[][\.*^$+?(){}|/]/\\&/g'; }
-
-# The main window's client area is laid out in twips (6780 x 6300) and sits under the menu bar, so a control's
-# place follows from the window's size whatever the screen's resolution or the menu bar's height.
-click_control() { # window id, left, top, width, height (twips, in the client area)
+# The main window's client area is laid out in twips (6780 x 6300) under the menu bar, so a place in it follows from
+# the window's width whatever the screen's resolution or the menu bar's height.
+click_at() { # window, left and top in twips, clicks (1)
     local WIDTH HEIGHT X Y SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1")"
-    local client_h=$(( (6300 * WIDTH + 3390) / 6780 ))
-    local x=$(( ( ($2 + $4 / 2) * WIDTH + 3390) / 6780 ))
-    local y=$(( HEIGHT - client_h + ( ($3 + $5 / 2) * WIDTH + 3390) / 6780 ))
-    xdotool mousemove --window "$1" "$x" "$y" click 1 || fail "could not click at $x,$y in window $1"
+    local x=$((($2 * WIDTH + 3390) / 6780)) y=$((HEIGHT - (6300 * WIDTH + 3390) / 6780 + ($3 * WIDTH + 3390) / 6780))
+    xdotool mousemove --window "$1" "$x" "$y" click --repeat "${4:-1}" 1 || fail "could not click at $2, $3"
+    sleep "$pause"
 }
 
+key() {
+    xdotool key --delay "$delay" "$@" || fail "xdotool could not press $*"
+    sleep "$pause"
+}
 # xdotool types a character that the keyboard map lacks by remapping a spare key for a moment, and a busy program
-# can read that key only after it has been mapped back, losing the character. So every such character the session
-# types gets a key of its own first (xmodmap), and xdotool never has to remap.
+# can read that key only after it has been mapped back, losing the character. So each such character gets a key of
+# its own first, for the rest of the test.
 mapped=""
-map_characters() {
-    local text="$*" c i n=0 free
+type_text() {
+    local c i n=0 free
     read -r -a free < <(xmodmap -pke | awk 'NF == 3 && $2 > 8 { printf "%s ", $2 }')
-    for ((i = 0; i < ${#text}; i++)); do
-        c="${text:i:1}"
-        [ "$(printf '%s' "$c" | LC_ALL=C wc -c)" -gt 1 ] || continue
-        [[ "$mapped" == *"$c"* ]] && continue
-        [ "$n" -lt "${#free[@]}" ] || fail "no free key left for \"$c\""
-        xmodmap -e "keycode ${free[$n]} = $(printf 'U%04X' "'$c")" || fail "could not put \"$c\" on a key"
+    for ((i = 0; i < ${#1}; i++)); do
+        c="${1:i:1}"
+        [[ "$c" == [[:ascii:]] || "$mapped" == *"$c"* ]] && continue
+        xmodmap -e "keycode ${free[n++]:-0} = $(printf 'U%04X' "'$c")" || fail "could not put \"$c\" on a key"
         mapped+="$c"
-        n=$((n + 1))
     done
-}
-type_text() { xdotool type --delay 40 -- "$1" || fail "xdotool could not type \"$1\""; }
-key() { xdotool key --delay 60 "$@" || fail "xdotool could not press $*"; }
-
-# Types the thirteen fields of a record, box after box with Tab, and adds it with Enter.
-add_record() {
-    local i
-    map_characters "${fields[@]}"
-    for i in "${!fields[@]}"; do
-        [ "$i" -eq 0 ] || key Tab
-        [ -z "${fields[$i]}" ] || type_text "${fields[$i]}"
-    done
-    key Return
-}
-
-# The value of a key in the [load] group of the settings file.
-setting() {
-    awk -v key="$1" '
-        /^\[/ { group = $0; next }
-        group == "[load]" && index($0, key "=") == 1 { print substr($0, length(key) + 2); found = 1 }
-        END { exit !found }' "$settings"
+    xdotool type --delay "$delay" -- "$1" || fail "xdotool could not type \"$1\""
+    sleep "$pause"
 }
