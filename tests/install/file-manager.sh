@@ -8,7 +8,6 @@
 set -uo pipefail
 label="file manager"
 . "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
-. "$(dirname "${BASH_SOURCE[0]}")/../e2e/display.sh"
 need update-mime-database update-desktop-database xdg-mime mimetype Xvfb xdotool
 install_build "${1:?usage: file-manager.sh cmake build-dir}" "${2:?usage: file-manager.sh cmake build-dir}"
 
@@ -34,8 +33,11 @@ handler="$(xdg-mime query default application/x-keyfold-book 2>&1)"
 
 # The options say to log on with the current key, so the book opens without the master-key dialog.
 printf '[load]\nFrmOptionCheck1=1\n' >"$XDG_CONFIG_HOME/Keyfold/Keyfold.conf"
-start_display "$work" || give_up "Xvfb could not start a display: $(cat "$work/xvfb.log")"
-pids+=("$xvfb_pid")
+mkfifo "$work/displayfd" # Xvfb picks a free display number and writes it here
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+read -r -t 20 display <"$work/displayfd" || give_up "Xvfb could not start a display: $(cat "$work/xvfb.log")"
+export DISPLAY=":$display"
 exec_line="$(sed -n 's/^Exec=//p' "$prefix/share/applications/keyfold.desktop")"
 (cd "$work" && PATH="$prefix/bin:$PATH" exec ${exec_line% %f} "$book") >"$work/program.log" 2>&1 &
 pids+=($!)
