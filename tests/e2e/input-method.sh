@@ -12,10 +12,8 @@
 # Mozc refuses to run as root, so as root the test runs as the unprivileged user "nobody".
 # usage: input-method.sh path/to/keyfold
 set -uo pipefail
-name=e2e-im
-tools=(xmessage ibus-daemon ibus iconv /usr/lib/ibus-mozc/ibus-engine-mozc)
-run_as=nobody
-. "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+name=e2e-im desktop=1 run_as=nobody tools=(xmessage ibus-daemon ibus iconv /usr/lib/ibus-mozc/ibus-engine-mozc)
+. "$(dirname "$0")/../support/lib.sh" "$@"
 delay=150 pause=0.6 # IBus answers each key asynchronously: every key lands before the next is sent
 
 # Mozc composes hiragana as soon as a box that takes an input method has the focus.

@@ -8,9 +8,8 @@
 # Debian 12 is, runs the test unchanged. The test's own namespace also keeps any other user's Orca out of sight.
 # usage: orca.sh path/to/keyfold
 set -uo pipefail
-name=e2e-orca
-tools=(orca speech-dispatcher localedef iconv /usr/libexec/at-spi-bus-launcher)
-. "$(dirname "${BASH_SOURCE[0]}")/lib.sh" "$@"
+name=e2e-orca desktop=1 tools=(orca speech-dispatcher localedef iconv /usr/libexec/at-spi-bus-launcher)
+. "$(dirname "$0")/../support/lib.sh" "$@"
 
 spawn atspi /usr/libexec/at-spi-bus-launcher --launch-immediately
 localedef -i ja_JP -f UTF-8 "$work/ja_JP.UTF-8" >"$work/localedef.log" 2>&1 || fail "localedef could not make ja_JP"

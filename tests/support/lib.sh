@@ -1,46 +1,42 @@
-# Shared by the end-to-end tests. A test sets $name (what its lines of output start with), and where needed $tools
-# (what it needs besides X) and $run_as (the user to be when started as root), then sources this file with the path
-# to keyfold.
-# The test first runs itself again in a PID namespace of its own, with a clean environment and a session bus of its
-# own, in a scratch folder that is removed only once the namespace has ended: whatever the test starts, daemons that
-# detach included, ends with it however it ends, and nothing writes into the folder after it is gone. There it gets
-# an X display of its own (exit 77, a skip, only where none can be started) with the openbox window manager, a fresh
-# user (home, settings, working directory $work/cwd) and helpers; at exit it ends, and waits for, all it started.
+# Shared by the shell tests. A test sets $name (what its lines of output start with) and where needed $tools (what it
+# needs), $desktop (1: it drives the program on an X display) and $run_as (the user to be when started as root), then
+# sources this file with its arguments.
+# The test first runs itself again in a PID namespace of its own, with a clean environment and a fresh user (home,
+# settings, working directory $work/cwd), in a scratch folder removed only once the namespace has ended: whatever the
+# test starts, daemons that detach included, ends with it however it ends, and nothing writes into the folder after
+# it is gone. Processes listed in $started are ended first, in reverse order, so that the X server goes last and
+# cleans up after itself; on a failure the end of each log in $work is shown.
 say() { printf '%s: %s\n' "$name" "$*"; }
 fail() {
     say "FAIL: $*"
     exit 1
 }
+need() { # tool...
+    for tool; do command -v "$tool" >/dev/null || fail "$tool is missing (tools/dev.sh test installs it)"; done
+}
 
-if [ -z "${KEYFOLD_E2E_WORK:-}" ]; then
-    [ -f "${1:-}" ] || fail "usage: $0 path/to/keyfold"
-    command -v Xvfb >/dev/null || { say "SKIP: no Xvfb, so no X server here (tools/dev.sh test installs it)"; exit 77; }
-    for tool in xdotool xprop xwininfo xmodmap openbox unshare dbus-run-session ${tools[@]+"${tools[@]}"}; do
-        command -v "$tool" >/dev/null || fail "$tool is missing (tools/dev.sh test installs it)"
-    done
+if [ -z "${KEYFOLD_TEST_WORK:-}" ]; then
+    need unshare ${tools[@]+"${tools[@]}"}
+    [ -z "${desktop:-}" ] || need Xvfb xdotool xprop xwininfo xmodmap openbox dbus-run-session
     work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-$name.XXXXXX")"
     trap 'rm -rf "$work"' EXIT
     trap 'exit 1' INT TERM HUP
-    cp "$1" "$0" "${BASH_SOURCE[0]}" "$work/" # so that a user who cannot reach the build can run them
-    namespace=(unshare --pid --fork --mount-proc --kill-child) user=()
+    mkdir "$work/test" "$work/support" && cp "$0" "$work/test/" && cp "${BASH_SOURCE[0]}" "$work/support/"
+    namespace=(unshare --pid --fork --mount-proc --kill-child) user=() bus=() arguments=("$@")
+    [ -z "${desktop:-}" ] || bus=(dbus-run-session --)
     if [ "$(id -u)" -ne 0 ]; then
         namespace+=(--user --map-current-user)
-    elif [ -n "${run_as:-}" ]; then
-        chown -R "$run_as" "$work"
-        user=(runuser -u "$run_as" --)
+    elif [ -n "${run_as:-}" ]; then # a copy of the program, which that user may not reach in the build
+        cp "$1" "$work/" && arguments=("$work/${1##*/}") && chown -R "$run_as" "$work" && user=(runuser -u "$run_as" --)
     fi
-    "${namespace[@]}" "${user[@]}" env -i PATH="$PATH" KEYFOLD_E2E_WORK="$work" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
+    "${namespace[@]}" "${user[@]}" env -i PATH="$PATH" KEYFOLD_TEST_WORK="$work" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
         UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-        bash -c 'dbus-run-session -- bash "$@"; exit' init "$work/${0##*/}" "$work/${1##*/}" # init reaps orphans
+        bash -c '"$@"; exit' init "${bus[@]}" bash "$work/test/${0##*/}" "${arguments[@]}" # init reaps orphans
     exit
 fi
 
-work="$KEYFOLD_E2E_WORK"
-program="$1"
-started=() # ended in reverse order at exit, the X server last
-delay=40   # milliseconds between the keys xdotool sends
-pause=0    # seconds after each key, text or click: an input method answers late
-
+work="$KEYFOLD_TEST_WORK"
+started=()
 # Runs the command every 0.1 s until it succeeds; false when it has not within the seconds.
 poll() { # seconds, command...
     local end=$((SECONDS + $1))
@@ -51,7 +47,6 @@ poll() { # seconds, command...
     done
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
-
 cleanup() {
     local status=$? i log
     [ "$status" -eq 0 ] || for log in "$work"/*.log; do
@@ -64,13 +59,37 @@ cleanup() {
 } 2>/dev/null # no word of the killed
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
-
 spawn() { # log name, command...: runs in the background until the test ends
     local log="$work/$1.log"
     shift
     "$@" >>"$log" 2>&1 &
     started+=($!)
 }
+quietly() { # what, command...: its output is shown only when it fails, which ends the test
+    "${@:2}" >"$work/$1.log" 2>&1 || fail "$1 failed"
+}
+
+mkdir -p "$work/home/.config" "$work/runtime" "$work/cwd"
+chmod 700 "$work/runtime"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8
+[ -n "${desktop:-}" ] || return 0
+
+# The desktop: an X display of the test's own under the openbox window manager, the program's book and settings, and
+# what drives the program through the X server as a user does.
+mkfifo "$work/displayfd"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
+started+=($!)
+read -r -t 20 display <"$work/displayfd" && [ -n "$display" ] || fail "Xvfb could not start"
+export DISPLAY=":$display"
+spawn openbox openbox --sm-disable
+wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+poll 10 wm_runs || fail "openbox did not start"
+program="${1:-}"
+book="$work/cwd/accounts.kf1" # a path without regular-expression characters but ".", so it stands in a caption's
+settings="$XDG_CONFIG_HOME/Keyfold/Keyfold.conf"
+delay=40 # milliseconds between the keys xdotool sends
+pause=0  # seconds after each key, text or click: an input method answers late
+
 # Keyfold in the working directory, its pid in $program_pid; $stderr - closes its standard error.
 start_program() { # arguments...
     (cd "$work/cwd" && exec "$program" "$@" 2>&"${stderr:-1}") >>"$work/program.log" 2>&1 &
@@ -78,32 +97,12 @@ start_program() { # arguments...
     started+=($!)
 }
 wait_end() { # seconds, pid...: each ends by itself within the time, with status 0
-    local limit="$1" pid status
-    shift
-    for pid; do
-        poll "$limit" ended "$pid" || fail "Keyfold did not end within $limit s"
-        wait "$pid"
-        status=$?
-        [ "$status" -eq 0 ] || fail "Keyfold ended with status $status"
+    local pid
+    for pid in "${@:2}"; do
+        poll "$1" ended "$pid" || fail "Keyfold did not end within $1 s"
+        wait "$pid" || fail "Keyfold ended with status $?"
     done
 }
-
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-started+=($!)
-read -r -t 20 display <"$work/displayfd" && [ -n "$display" ] || { say "SKIP: Xvfb could not start here"; exit 77; }
-export DISPLAY=":$display"
-spawn openbox openbox --sm-disable
-wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-poll 10 wm_runs || fail "openbox did not start"
-
-mkdir -p "$work/home/.config" "$work/runtime" "$work/cwd"
-chmod 700 "$work/runtime"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
-export QT_QPA_PLATFORM=xcb LC_ALL=C.UTF-8
-book="$work/cwd/accounts.kf1" # a path without regular-expression characters but ".", so it stands in a caption's
-settings="$XDG_CONFIG_HOME/Keyfold/Keyfold.conf"
-
 # Sets $window to the first shown window whose name matches, and gives it the keyboard.
 wait_window() { # regular expression, what it is
     window="$(timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
@@ -114,7 +113,6 @@ activate() {
     timeout 10 xdotool windowactivate --sync "$1" >/dev/null 2>&1 || fail "could not give the keyboard to window $1"
     sleep 0.5 # until the program has taken the keyboard too
 }
-
 # The main window's client area is laid out in twips (6780 x 6300) under the menu bar, so a place in it follows from
 # the window's width whatever the screen's resolution or the menu bar's height.
 click_at() { # window, left and top in twips, clicks (1)
@@ -124,7 +122,6 @@ click_at() { # window, left and top in twips, clicks (1)
     xdotool mousemove --window "$1" "$x" "$y" click --repeat "${4:-1}" 1 || fail "could not click at $2, $3"
     sleep "$pause"
 }
-
 key() {
     xdotool key --delay "$delay" "$@" || fail "xdotool could not press $*"
     sleep "$pause"
