@@ -2,15 +2,10 @@
 // double.
 #include "about/SystemInfo.h"
 #include "about/frmAbout.h"
-#include "mainwin/Form1.h"
-#include "support/Dialogs.h"
-#include "support/TestApp.h"
+#include "support/Window.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPointer>
-#include <QPushButton>
-#include <QTest>
 
 using namespace about;
 

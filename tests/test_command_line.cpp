@@ -1,20 +1,16 @@
 // How the program starts and asks outside its forms: the arguments it reads before any window exists, the display
 // platform it asks the toolkit for, twips before there is a screen, and the toolkit's own message box and file
 // dialog as the prompts show them when no test answers in their place.
-#include "support/Dialogs.h" // readable texts in failures
+#include "support/Window.h"
 #include "ui/AppSetup.h"
 #include "ui/CommandLine.h"
 #include "ui/CommonDialog.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 namespace {

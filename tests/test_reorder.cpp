@@ -1,21 +1,11 @@
 // The reorder dialog, opened from the Tools menu: its moves on a working copy, what it shows of the selection, and
 // what Apply, O.K and every other way of closing leave in the book and on the main window.
-#include "mainwin/Form1.h"
 #include "reorder/frmChange.h"
-#include "support/TestApp.h"
+#include "support/Window.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -85,9 +75,9 @@ TEST(Reorder, MovesApplyAndEveryWayOfClosing)
             expected.removeAll("");
             EXPECT_EQ(texts, expected);
             EXPECT_EQ(d->Command4->isEnabled(), c.steps.last() != "apply") << "Cancel";
-            const QLabel* nameBox = d->Label4; // bordered by a single line, filled light blue
-            EXPECT_TRUE(nameBox->frameWidth() == 1 && nameBox->palette().window().color() == QColor(192, 192, 255) &&
-                        nameBox->autoFillBackground());
+            EXPECT_TRUE(d->Label4->frameWidth() == 1 && d->Label4->autoFillBackground() &&
+                        d->Label4->palette().window().color() == QColor(192, 192, 255))
+                << "the name bordered by a single line, filled light blue";
             c.close == "O.K"      ? d->Command3->click()
             : c.close == "Cancel" ? d->Command4->click()
             : c.close == "Escape" ? QTest::keyClick(d->List1, Qt::Key_Escape)
