@@ -27,7 +27,7 @@ struct Arguments
     QString text = {}; // what is printed
 };
 
-TEST(CommandLine, ABookIsOpenedByItsAbsolutePathHelpAndVersionAnswerMistakesAreRefusedTheToolkitsOptionsLeftAlone)
+TEST(StartUp, TheArgumentsAreReadAndThePlatformChosenBeforeAnyWindowExists)
 {
     const QString help = "Usage: keyfold [options] [book]\nKeyfold - a book of internet account records.\n\nOptions:\n"
                          "  -h, --help, -?  Displays help on commandline options.\n"
@@ -61,11 +61,8 @@ TEST(CommandLine, ABookIsOpenedByItsAbsolutePathHelpAndVersionAnswerMistakesAreR
     for (const QString& option : toolkitOptions.split(' ')) {
         EXPECT_EQ(ui::parseCommandLine({"keyfold", option, "a"}, "/b").book, "/b/a") << option.toStdString();
     }
-}
-
-TEST(Platform, AnXDisplayIsPreferredToWaylandUnlessTheUserChoseAndTwipsAreAt96DpiWithoutAScreen)
-{
-    // (A Wayland session has WAYLAND_DISPLAY too: it makes no difference.)
+    // An X display is preferred to Wayland unless the user chose (a Wayland session has WAYLAND_DISPLAY too: it makes
+    // no difference), and twips are at 96 dpi before there is a screen.
     EXPECT_EQ(ui::preferredPlatform("", ":0"), "xcb;wayland");
     EXPECT_EQ(ui::preferredPlatform("wayland", ":0"), "") << "QT_QPA_PLATFORM, the user's choice, stands";
     EXPECT_EQ(ui::preferredPlatform("", ""), "") << "no X display";

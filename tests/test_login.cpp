@@ -21,7 +21,7 @@ TEST(Settings, CheckValueIsTheLeadingNumberRoundedAndOnlyOneIsTicked)
     }
 }
 
-TEST(Settings, AreForTheirOwnerOnly)
+TEST(Settings, AreForTheirOwnerOnlyAndNameEachRescueCopyOnceOldestFirst)
 {
     const testsupport::TempSettings settings;
     const QString folder = QFileInfo(settings.settingsFile()).path();
@@ -34,6 +34,11 @@ TEST(Settings, AreForTheirOwnerOnly)
     EXPECT_EQ(std::pair(testsupport::modeOf(folder), testsupport::modeOf(settings.settingsFile())),
               std::pair(0700u, 0600u));
     EXPECT_EQ(login::readSetting(login::KeyCheck1), "0");
+    // Rescue copies are named once, oldest first.
+    login::recordRescueCopy("/tmp/a-20261207-120001.csv");
+    login::recordRescueCopy("/tmp/b-20261207-120000.csv");
+    EXPECT_EQ(login::takeRescueCopies(), QStringList({"/tmp/b-20261207-120000.csv", "/tmp/a-20261207-120001.csv"}));
+    EXPECT_TRUE(login::takeRescueCopies().isEmpty());
 }
 
 // Keys of another case or with a trailing blank are refused, and so is a new key of nothing (Backspace empties the
@@ -102,13 +107,4 @@ TEST(Options, OkStoresTheThreeOptionsAndCancelNothing)
         EXPECT_EQ(settings.stored(),
                   c.ok ? QString("-|-|%1|%2|%3").arg(c.skipDialog).arg(c.nextTime).arg(c.autoSave) : "-|-|-|-|-");
     }
-}
-
-TEST(Settings, RescueCopiesAreNamedOnceOldestFirst)
-{
-    const testsupport::TempSettings settings;
-    login::recordRescueCopy("/tmp/a.csv");
-    login::recordRescueCopy("/tmp/b.csv");
-    EXPECT_EQ(login::takeRescueCopies(), QStringList({"/tmp/a.csv", "/tmp/b.csv"}));
-    EXPECT_TRUE(login::takeRescueCopies().isEmpty());
 }

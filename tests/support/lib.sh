@@ -17,7 +17,7 @@ need() { # tool...
 
 if [ -z "${KEYFOLD_TEST_WORK:-}" ]; then
     need unshare ${tools[@]+"${tools[@]}"}
-    [ -z "${desktop:-}" ] || need Xvfb xdotool xprop xwininfo xmodmap openbox dbus-run-session
+    [ -z "${desktop:-}" ] || need Xvfb xdotool xprop xwininfo openbox dbus-run-session
     work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-$name.XXXXXX")"
     trap 'rm -rf "$work"' EXIT
     trap 'exit 1' INT TERM HUP
@@ -126,19 +126,7 @@ key() {
     xdotool key --delay "$delay" "$@" || fail "xdotool could not press $*"
     sleep "$pause"
 }
-# xdotool types a character that the keyboard map lacks by remapping a spare key for a moment, and a busy program
-# can read that key only after it has been mapped back, losing the character. So each such character gets a key of
-# its own first, for the rest of the test.
-mapped=""
 type_text() {
-    local c i n=0 free
-    read -r -a free < <(xmodmap -pke | awk 'NF == 3 && $2 > 8 { printf "%s ", $2 }')
-    for ((i = 0; i < ${#1}; i++)); do
-        c="${1:i:1}"
-        [[ "$c" == [[:ascii:]] || "$mapped" == *"$c"* ]] && continue
-        xmodmap -e "keycode ${free[n++]:-0} = $(printf 'U%04X' "'$c")" || fail "could not put \"$c\" on a key"
-        mapped+="$c"
-    done
     xdotool type --delay "$delay" -- "$1" || fail "xdotool could not type \"$1\""
     sleep "$pause"
 }
