@@ -32,6 +32,6 @@ printf '[load]\nFrmOptionCheck1=1\n' >"$settings"
 exec_line="$(sed -n 's/^Exec=//p' "$work/prefix/share/applications/keyfold.desktop")"
 program="$work/prefix/bin/${exec_line%% *}"
 start_program "$book"
-timeout 20 xdotool search --sync --onlyvisible --name "^$book - Keyfold\$" >/dev/null 2>&1 ||
+poll 20 shown "^$book - Keyfold\$" ||
     fail "the installed keyfold did not show \"$book - Keyfold\" within 20 s"
 say "PASS: .kf1 and .kf2 are Keyfold books, opened by keyfold.desktop; the installed program opens a given book"

@@ -103,10 +103,13 @@ wait_end() { # seconds, pid...: each ends by itself within the time, with status
         wait "$pid" || fail "Keyfold ended with status $?"
     done
 }
-# Sets $window to the first shown window whose name matches, and gives it the keyboard.
-wait_window() { # regular expression, what it is
-    window="$(timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
-    [ -n "$window" ] || fail "no window $2 appeared within 20 s"
+# Sets $window to the first shown window whose name matches. (A search fails at once when a window closes under it.)
+shown() { # regular expression
+    window="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
+    [ -n "$window" ]
+}
+wait_window() { # regular expression, what it is: then gives that window the keyboard
+    poll 20 shown "$1" || fail "no window $2 appeared within 20 s"
     activate "$window"
 }
 activate() {
