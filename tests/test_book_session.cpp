@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -182,11 +183,24 @@ TEST_F(Session, EndingQuietlySavesWhereTheExitWouldElseRescues)
     EXPECT_EQ(modeOf(path("data/Keyfold/rescue")), 0700u);
 }
 
-// Where the rescue folder cannot be made, the copy goes beside the book (a book without a file: the home folder),
-// then into the home folder; when nothing takes it, every place and its real cause are told.
+// Where the rescue folder cannot be made or is full, the copy goes beside the book (a book without a file: the home
+// folder), then into the home folder; when nothing takes it, every place and its real cause are told.
 TEST_F(Session, RescueCopiesLandSomewhereAndTheCauseIsToldWhenNowhere)
 {
-    add("unsaved");
+    add(QString(100000, 'x'));
+    ASSERT_TRUE(QDir().mkpath(path("data")));
+    const int full = inChild([&] { // half a copy would only mislead
+        if (!privateMounts() || mount("tmpfs", QFile::encodeName(path("data")), "tmpfs", 0, "size=64k") != 0) {
+            return 200;
+        }
+        const RescueResult rescue = book.endQuietly(*table, count, false, Noon).rescue;
+        return rescue.path == path("a-20261207-120000.csv") && rescue.failed.size() == 1 &&
+                       rescue.failed[0].error == FileError::DiskFull && QDir(path("data/Keyfold/rescue")).isEmpty()
+                   ? 0
+                   : 1;
+    });
+    EXPECT_EQ(full, 0);
+    ASSERT_TRUE(QFile::remove(path("a-20261207-120000.csv")) && QDir().rmdir(path("data")));
     writeFile(path("data"), "a file where the data folder should be");
     EXPECT_EQ(book.endQuietly(*table, count, false, Noon).rescue.path, path("a-20261207-120000.csv"));
     book.startNew();
