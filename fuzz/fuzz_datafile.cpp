@@ -1,157 +1,85 @@
-// Feeds arbitrary bytes to the book-file reader and checks what the rest of the program relies on:
-//  - parseBook() returns normally, with either the records it read or one of the errors DataOpen reports
-//    (input past end of file, too many records);
-//  - it never claims more than 1000 records, and fills only the slots it claims (plus, on an error, the record it
-//    was reading);
-//  - every table the writer accepts reads back into the same cells, each as code page 932 gives it back (a
-//    character it has no code for comes back as "?"), and every book it writes is read in the book layout; it
-//    refuses a table only when a cell holds a quote followed by blanks and a comma or a line end;
-//  - a rescue copy of the table reads back into exactly the same cells.
-// A broken promise aborts, which libFuzzer reports as a crash together with the input.
+// Arbitrary bytes for the book reader. Its promises: it returns normally (the sanitizers watch the rest), with at
+// most 1000 records and only the errors the main window reports; whatever read without error, the writer writes as a
+// book that reads back into the same cells as code page 932 gives them back (the check before a save refuses only a
+// cell a quote would cut), and as a rescue copy that reads back into exactly the same cells. A broken promise aborts;
+// libFuzzer keeps the input.
 #include "store/BookFormat.h"
-#include "store/Module1.h"
 
-#include <QByteArray>
-#include <QString>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+using namespace store;
+
 namespace {
 
-using Module1::FieldCount;
-using Module1::MaxRecords;
-using Module1::RecordSlots;
-
-[[noreturn]] void broken(const char* promise, int detail = 0)
+void promise(bool kept, const char* what)
 {
-    std::fprintf(stderr, "broken promise: %s (%d)\n", promise, detail);
-    std::abort();
-}
-
-// Two tables for the whole run: allocating 2 x 13,013 strings per input would drown the reader's own cost.
-Module1::Table& firstTable()
-{
-    static const auto table = std::make_unique<Module1::Table>();
-    return *table;
-}
-
-Module1::Table& secondTable()
-{
-    static const auto table = std::make_unique<Module1::Table>();
-    return *table;
-}
-
-// Empties the slots a parse may have touched (the records read and the one it stopped in), so the next input starts
-// from an empty table as DataOpen gives it.
-void clearTouched(Module1::Table& table, int recordCount)
-{
-    const int last = recordCount < RecordSlots ? recordCount : RecordSlots - 1;
-    for (int r = 0; r <= last; ++r) {
-        for (QString& cell : table[static_cast<size_t>(r)]) {
-            cell.clear();
-        }
+    if (!kept) {
+        std::fprintf(stderr, "broken promise: %s\n", what);
+        std::abort();
     }
 }
 
-bool slotIsEmpty(const Module1::Table& table, int slot)
+// Empties the rows a read may have touched: a fresh table per input would cost more than the reader itself.
+void clearRows(Module1::Table& table, int count)
 {
-    for (const QString& cell : table[static_cast<size_t>(slot)]) {
-        if (!cell.isEmpty()) {
-            return false;
-        }
+    for (int r = 0; r <= std::min(count, Module1::RecordSlots - 1); ++r) {
+        table[r].fill(QString());
     }
-    return true;
 }
 
-bool anyCellIsCut(const Module1::Table& table, int recordCount)
-{
-    for (int r = 0; r < recordCount; ++r) {
-        for (const QString& cell : table[static_cast<size_t>(r)]) {
-            if (!store::quoteThatEndsAField(cell).isEmpty()) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
-// Reads bytes into the second table and checks each cell against what the first table's cells should become.
 template <typename Expected>
-void checkReadBack(const char* what, const QByteArray& bytes, const Module1::Table& table, int recordCount,
-                   Expected expected)
+bool readsBack(const QByteArray& bytes, const Module1::Table& table, int count, bool asBook, Expected expected)
 {
-    Module1::Table& again = secondTable();
-    const store::ParsedBook reread = store::parseBook(bytes, again);
-    if (reread.error != store::FileError::None || reread.recordCount != recordCount) {
-        broken(what, reread.recordCount);
-    }
-    for (int r = 0; r < recordCount; ++r) {
-        for (int f = 0; f < FieldCount; ++f) {
-            const QString& cell = table[static_cast<size_t>(r)][static_cast<size_t>(f)];
-            if (expected(cell) != again[static_cast<size_t>(r)][static_cast<size_t>(f)]) {
-                broken(what, r * FieldCount + f);
-            }
+    static const auto again = std::make_unique<Module1::Table>();
+    const ParsedBook read = parseBook(bytes, *again);
+    bool same = read.error == FileError::None && read.recordCount == count && (!asBook || read.isCp932Book());
+    for (int r = 0; same && r < count; ++r) {
+        for (int f = 0; f < Module1::FieldCount; ++f) {
+            same = same && (*again)[r][f] == expected(table[r][f]);
         }
     }
-    clearTouched(again, reread.recordCount);
+    clearRows(*again, read.recordCount);
+    return same;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Module1::Table& table = firstTable();
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const store::ParsedBook read = store::parseBook(bytes, table);
-
-    if (read.recordCount < 0 || read.recordCount > MaxRecords) {
-        broken("recordCount within 0..1000", read.recordCount);
-    }
-    switch (read.error) {
-    case store::FileError::None:
-    case store::FileError::InputPastEndOfFile:
-    case store::FileError::TooManyRecords:
-        break;
-    default:
-        broken("error is one DataOpen reports", static_cast<int>(read.error));
-    }
-    if (read.error == store::FileError::TooManyRecords && read.recordCount != MaxRecords) {
-        broken("too many records only after 1000 complete ones", read.recordCount);
-    }
-    if (read.error == store::FileError::None && read.recordCount < MaxRecords &&
-        !slotIsEmpty(table, read.recordCount)) {
-        broken("a complete read leaves the blank slot empty", read.recordCount);
-    }
-
-    if (read.error == store::FileError::None) {
-        const int count = read.recordCount;
-        const QByteArray book = store::formatBook(table, count);
-        const auto refused = store::firstCellNotReadBack(table, count, book);
-        if (refused.has_value() != anyCellIsCut(table, count)) {
-            broken("the writer refuses exactly the tables with a quote that cuts a cell", refused.has_value());
-        }
-        if (!refused) {
-            Module1::Table& again = secondTable();
-            if (!store::parseBook(book, again).isCp932Book()) {
-                broken("a written book is read as a code page 932 book");
+    static const auto table = std::make_unique<Module1::Table>();
+    const ParsedBook read =
+        parseBook(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)), *table);
+    const int count = read.recordCount;
+    promise(count >= 0 && count <= Module1::MaxRecords, "at most 1000 records");
+    promise(read.error == FileError::None || read.error == FileError::InputPastEndOfFile ||
+                (read.error == FileError::TooManyRecords && count == Module1::MaxRecords),
+            "only the errors of a short file or of too many records");
+    if (read.error == FileError::None) {
+        bool cut = false; // a quote before blanks and a comma or line end: the only thing a book cannot hold
+        for (int r = 0; r < count; ++r) {
+            for (const QString& cell : (*table)[r]) {
+                cut = cut || !quoteThatEndsAField(cell).isEmpty();
             }
-            clearTouched(again, count);
-            checkReadBack("a written book reads back into the same cells", book, table, count,
-                          [](const QString& cell) { return store::fromCp932(store::toCp932(cell)); });
         }
-        checkReadBack("a rescue copy reads back into the same cells", store::formatSpreadsheet(table, count), table,
-                      count, [](const QString& cell) {
-                          // As UTF-8 holds it: a lone surrogate is written as "?"; a leading U+FEFF is text.
-                          QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-                          return QString(utf8.decode(cell.toUtf8()));
-                      });
+        const QByteArray book = formatBook(*table, count);
+        promise(firstCellNotReadBack(*table, count, book).has_value() == cut, "the save is refused only for a cut");
+        promise(cut || readsBack(book, *table, count, true, [](const QString& c) { return fromCp932(toCp932(c)); }),
+                "a written book reads back as a book into the same cells");
+        // UTF-8 writes a lone surrogate as "?" and keeps a leading U+FEFF as text.
+        promise(readsBack(formatSpreadsheet(*table, count), *table, count, false,
+                          [](const QString& c) {
+                              QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+                              return QString(utf8.decode(c.toUtf8()));
+                          }),
+                "a rescue copy reads back into the same cells");
     }
-
-    clearTouched(table, read.recordCount);
+    clearRows(*table, count);
     return 0;
 }

@@ -12,15 +12,6 @@
 #include <unistd.h>
 
 namespace testsupport {
-namespace {
-
-bool writeProc(const char* file, const QByteArray& text)
-{
-    QFile proc(file);
-    return proc.open(QIODevice::WriteOnly) && proc.write(text) == text.size();
-}
-
-} // namespace
 
 int inChild(const std::function<int()>& body)
 {
@@ -34,6 +25,10 @@ int inChild(const std::function<int()>& body)
 
 bool privateMounts()
 {
+    const auto writeProc = [](const char* file, const QByteArray& text) {
+        QFile proc(file);
+        return proc.open(QIODevice::WriteOnly) && proc.write(text) == text.size();
+    };
     if (geteuid() != 0) {
         const QByteArray uid = QByteArray::number(geteuid()), gid = QByteArray::number(getegid());
         if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !writeProc("/proc/self/setgroups", "deny") ||
