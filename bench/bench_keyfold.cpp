@@ -10,6 +10,7 @@
 #include "login/Settings.h"
 #include "mainwin/Form1.h"
 #include "store/BookFormat.h"
+#include "store/Cp932.h"
 #include "store/DataFile.h"
 #include "store/FoldedTable.h"
 #include "store/Module1.h"
@@ -26,7 +27,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <sys/resource.h>
@@ -294,6 +297,68 @@ void BM_StartUp(benchmark::State& state)
     }
 }
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond);
+
+// How often code page 932 text would be taken for UTF-8 without a mark: every string of one and of two characters,
+// and a quarter of a million strings of three to six characters drawn evenly from kanji, kana, half-width katakana,
+// full-width and other forms, and ASCII, each placed among ASCII cells as a spreadsheet row would hold it. Not a
+// speed: the counters `taken` and `strings` are the result (README keeps the table).
+void BM_TakenForUtf8(benchmark::State& state)
+{
+    static const std::array<std::vector<QByteArray>, 5> groups = [] {
+        std::array<std::vector<QByteArray>, 5> made; // kanji, kana, half-width katakana, full-width and other, ASCII
+        for (char16_t u = 0x20; u != 0; ++u) {
+            const QString c(QChar{u});
+            const QByteArray bytes = store::toCp932(c);
+            if ((bytes == "?" && u != '?') || store::fromCp932(bytes) != c || u == '"' || u == ',' || u == 0x7F) {
+                continue; // not a character of code page 932, or one a spreadsheet quotes
+            }
+            const int group = u < 0x7F                     ? 4
+                              : u >= 0x4E00 && u <= 0x9FFF ? 0
+                              : u >= 0x3040 && u <= 0x30FF ? 1
+                              : u >= 0xFF61 && u <= 0xFF9F ? 2
+                                                           : 3;
+            made[group].push_back(bytes);
+        }
+        return made;
+    }();
+    std::vector<QByteArray> all;
+    for (const auto& group : groups) {
+        all.insert(all.end(), group.begin(), group.end());
+    }
+    const int length = static_cast<int>(state.range(0));
+    long taken = 0, strings = 0;
+    for (auto _ : state) {
+        if (length == 1) {
+            for (const QByteArray& a : all) {
+                taken += store::looksLikeUtf8("id," + a + ",x\r\n");
+            }
+            strings = static_cast<long>(all.size());
+        } else if (length == 2) {
+            char pair[4];
+            for (const QByteArray& a : all) {
+                std::memcpy(pair, a.constData(), a.size());
+                for (const QByteArray& b : all) {
+                    std::memcpy(pair + a.size(), b.constData(), b.size());
+                    taken += store::looksLikeUtf8(QByteArrayView(pair, a.size() + b.size()));
+                }
+            }
+            strings = static_cast<long>(all.size() * all.size());
+        } else {
+            std::mt19937_64 random(20261207);
+            for (strings = 0; strings < 250'000; ++strings) {
+                QByteArray line = "id,";
+                for (int n = 0; n < length; ++n) {
+                    const auto& group = groups[random() % groups.size()];
+                    line += group[random() % group.size()];
+                }
+                taken += store::looksLikeUtf8(line + ",x\r\n");
+            }
+        }
+    }
+    state.counters["taken"] = static_cast<double>(taken);
+    state.counters["strings"] = static_cast<double>(strings);
+}
+BENCHMARK(BM_TakenForUtf8)->ArgName("chars")->DenseRange(1, 6)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
