@@ -77,6 +77,11 @@ TEST_F(Forms, EveryWindowNamesEveryControlAndTheMainWindowShowsItsCaptionsMenusA
         EXPECT_FALSE(spoken(dialog).isEmpty()) << qPrintable(dialog->objectName());
         dialog->hide();
     }
+    w->mnuVer->trigger();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->mnuVer->trigger(); // the About box already open comes to the front
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w->aboutBox(); }));
 }
 
 TEST_F(Forms, TheScrollBarTellsThePositionCountedFromOneOrThatItIsNew)

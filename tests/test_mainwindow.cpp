@@ -128,6 +128,7 @@ TEST_F(WindowTest, OpenShowsTheBookReadOrSaysWhyNot)
                  {"Keyfold(" + path("missing.kf1") + ")\rファイルが見つかりません。", "Keyfold"});
     EXPECT_TRUE(blank(RecordTable[0]) && w->Text1[0]->text().isEmpty() && !w->Check1->isChecked() &&
                 w->windowTitle() == title("missing.kf1"));
+    EXPECT_EQ(ui::displayText("Keyfold(a)\rb\r\n"), "Keyfold(a)\nb\n") << "a carriage return alone starts a line";
 }
 
 TEST_F(WindowTest, NewAndOpenAskAboutUnsavedChangesAndGoOnOnlyWhenTheyAreSavedOrDropped)
@@ -154,6 +155,11 @@ TEST_F(WindowTest, NewAndOpenAskAboutUnsavedChangesAndGoOnOnlyWhenTheyAreSavedOr
     EXPECT_SHOWN("2 records at 0: Overwrite Clear Delete Reorder", openQuestion, saved("one.kf1"));
     EXPECT_EQ(dialogs(), QStringList({"save ", "save ", "open saved", "save saved", "open one.kf1"}))
         << "each offers the last path chosen, never 新規";
+    // New from a record whose boxes are all empty already: no box changes, yet Overwrite and Clear go off.
+    writeFile(path("blank.kf1"), QByteArray("\"\"\r\n").repeated(13));
+    command(w->Command7, {}, {"blank.kf1"});
+    command(w->mnuNew);
+    EXPECT_SHOWN("0 records at 0:");
 }
 
 TEST_F(WindowTest, SaveWritesWhateverNameWasChosenAndDeleteAsksThenKeepsTheBook)
