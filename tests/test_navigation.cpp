@@ -157,4 +157,11 @@ TEST_F(Navigation, AClickInTheBoxBeingComposedInTakesTheWordOnce)
         compose(box, {}, "にほん"); // typed again
         EXPECT_EQ(box->text(), "abcにほんにほん") << inputMethodCommitsOnClick;
     }
+    // A click in another box: the toolkit commits the word and moves the focus in one step, and the input method's
+    // copy that follows does not reach the box clicked.
+    compose(w->Text1[1], "いか");
+    compose(w->Text1[1], {}, "いか");
+    w->Text1[3]->setFocus(Qt::MouseFocusReason);
+    compose(w->Text1[3], {}, "いか");
+    EXPECT_EQ(w->Text1[1]->text() + "|" + w->Text1[3]->text(), "abcにほんにほんいか|");
 }
