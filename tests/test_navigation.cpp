@@ -99,7 +99,6 @@ TEST_F(Navigation, EveryCommandCommitsAWordBeingComposedOnceIntoItsOwnBox)
     const Command commands[] = {
         {.what = "Add", .run = click(&Form1::Command4), .atBlank = true, .box3 = "", .stored = "いか"},
         {.what = "Enter", .run = key(Qt::Key_Return), .atBlank = true, .box3 = "", .stored = "いか"},
-        {.what = "Add, menu", .run = menu(&Form1::mnuAdd), .atBlank = true, .box3 = "", .stored = "いか"},
         {.what = "Overwrite", .run = click(&Form1::Command6), .stored = "r1f3いか"},
         {.what = "Clear, cancelled",
          .run = [](Form1& w) { ui::Prompts::queueAnswer(ui::Answer::Cancel), w.Command5->click(); }},
@@ -109,7 +108,6 @@ TEST_F(Navigation, EveryCommandCommitsAWordBeingComposedOnceIntoItsOwnBox)
         {.what = "Page Down", .run = key(Qt::Key_PageDown), .box3 = "r2f3"},
         {.what = "the wheel", .run = [](Form1& w) { turnWheel(w.Text1[3], -120); }, .box3 = "r2f3"},
         {.what = "Find", .run = menu(&Form1::mnuFind)},
-        {.what = "Options", .run = menu(&Form1::mnuOption)},
         {.what = "Reorder", .run = menu(&Form1::mnuChange)},
     };
     QString composingInWindow;
