@@ -6,22 +6,20 @@
 #include "login/frmOption.h"
 #include "support/Children.h"
 #include "support/Window.h"
-#include "ui/CommandLine.h"
 #include "ui/ProgramEnd.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
 
-#include <functional>
-
+using namespace testsupport;
 using ui::Answer, ui::Buttons, ui::MessageRequest, ui::Prompts;
 
 const MessageRequest NewKey{"マスターキーの新規作成でしょうか？", "マスターキーの入力", Buttons::YesNo, Answer::Yes};
 const MessageRequest Question{"このファイルを保存しますか?", "Keyfold", Buttons::YesNoCancel, Answer::Yes};
 const MessageRequest NoPath{"パスが見つかりません。", "Keyfold"};
 
-class StartupExit : public testsupport::WindowTest
+class StartupExit : public WindowTest
 {
 protected:
     void SetUp() override { ASSERT_TRUE(QDir::setCurrent(dir.path())); }
@@ -33,12 +31,12 @@ protected:
     // A fresh start: the program's state and an empty settings folder.
     void reset()
     {
-        testsupport::resetProgramState();
+        resetProgramState();
         settings.emplace();
     }
-    // Runs the start-up as the program does. A master-key dialog shown gets the key typed and Return ("new" for a new
-    // master key, answered Yes), or its Cancel when the key is "cancel".
-    bool startUp(const QString& key, const QStringList& arguments = {})
+    // Runs the start-up as the program does, maybe with a book given on the command line. A master-key dialog shown
+    // gets the key typed and Return ("new" for a new master key, answered Yes), or its Cancel when the key is "cancel".
+    bool startUp(const QString& key, const QString& book = {})
     {
         w = std::make_unique<Form1>();
         QTimer::singleShot(0, w.get(), [&] {
@@ -52,8 +50,7 @@ protected:
                 login->done(login->result()); // a dialog a fault left open would block the test
             }
         });
-        const bool started =
-            w->Form_Load(ui::parseCommandLine(QStringList("keyfold") + arguments, QDir::currentPath()).book);
+        const bool started = w->Form_Load(book);
         w->setVisible(started);
         return started;
     }
@@ -65,7 +62,7 @@ TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOne)
 {
     const QString book = path("帳簿, 2024; A=B #1.kf1"), given = path("given.kf1"), gone = path("gone.kf1");
     for (const QString& file : {book, QString("keyfold.kf1"), given}) {
-        testsupport::writeFile(file, QByteArray("x,,,,,,,,,,,,\r\n").repeated(2));
+        writeFile(file, QByteArray("x,,,,,,,,,,,,\r\n").repeated(2));
     }
     // A book on the command line takes the place of the start-up's own, also of a new key's "keyfold.kf1" of the
     // working directory; a new key unticks all options, on screen only.
@@ -73,7 +70,7 @@ TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOne)
     {
         QString remembered{}; // the stored FileName
         QStringList ticks{};  // the stored Check1, FrmOptionCheck1 (no master-key dialog), FrmOptionCheck5 (auto-save)
-        QStringList args{};   // the command line
+        QString given{};      // on the command line
         QString key{};        // typed into the master-key dialog, none when not shown, "new" for a new master key
         QString opened{};     // the book then (two records, or none when not read), all four boxes ticked
         bool ticked = false;
@@ -85,10 +82,10 @@ TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOne)
         {.remembered = book, .ticks = {" 1", "1", "1"}, .opened = book, .ticked = true},
         {.remembered = book, .ticks = {"1", "0", "1"}, .key = "new", .opened = "keyfold.kf1", .prompts = {NewKey}},
         {.remembered = gone, .key = "wqz", .opened = gone, .prompts = {goneMissing}},
-        {.remembered = book, .ticks = {"1", "0"}, .args = {given}, .key = "new", .opened = given, .prompts = {NewKey}},
+        {.remembered = book, .ticks = {"1", "0"}, .given = given, .key = "new", .opened = given, .prompts = {NewKey}},
     };
     for (const Start& start : starts) {
-        SCOPED_TRACE((start.remembered + " " + start.args.join(' ') + " " + start.key).toStdString());
+        SCOPED_TRACE((start.remembered + " " + start.given + " " + start.key).toStdString());
         reset();
         login::writeSetting(login::KeyFileName, start.remembered);
         for (int i = 0; i < start.ticks.size(); ++i) {
@@ -96,7 +93,7 @@ TEST_F(StartupExit, StartsOnNoBookTheRememberedOneTheNewKeysOneOrTheGivenOne)
                                 start.ticks[i]);
         }
         const QString before = settings->stored();
-        ASSERT_TRUE(startUp(start.key, start.args));
+        ASSERT_TRUE(startUp(start.key, start.given));
         EXPECT_PROMPTS(start.prompts);
         const int records = start.opened.isEmpty() || start.opened == gone ? 0 : 2;
         EXPECT_EQ(std::pair(Module1::DataFileName, int(Module1::RecordCount)), std::pair(start.opened, records));
@@ -146,7 +143,7 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
         for (const auto& way : ways) {
             SCOPED_TRACE(testing::Message() << "row " << &exit - exits << ", way " << &way - ways);
             reset();
-            w = testsupport::makeShownMainWindow();
+            w = makeShownMainWindow();
             w->book().setFileName(exit.file);
             w->Check1->setChecked(exit.nextTime);
             w->optionForm().Check5->setChecked(exit.autoSave);
@@ -177,14 +174,14 @@ TEST_F(StartupExit, EndingWithoutTheWindowRescuesAndTheNextStartSaysWhere)
     reset();
     login::writeSetting(login::KeyOptionCheck1, "1"); // no master-key dialog from here on
     ASSERT_TRUE(startUp(""));
-    openAndAdd("a.kf1", testsupport::bookBytes(1));
+    openAndAdd("a.kf1", bookBytes(1));
     w->Check1->setChecked(true);
     w->endWithoutWindow();
     EXPECT_PROMPTS();
     const QStringList copies = QDir(path("data/Keyfold/rescue")).entryList(QDir::Files);
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(login::readSetting(login::KeyFileName), path("a.kf1"));
-    testsupport::resetProgramState(); // the next start names the copy after the book's own messages
+    resetProgramState(); // the next start names the copy after the book's own messages
     ASSERT_TRUE(startUp(""));
     EXPECT_PROMPTS({"前回の終了時に保存されていなかった変更を、次のファイルに保存しました。\n" +
                         path("data/Keyfold/rescue/" + copies[0]),
@@ -198,7 +195,7 @@ TEST_F(StartupExit, EndingWithoutTheWindowRescuesAndTheNextStartSaysWhere)
 TEST_F(StartupExit, TheEndOfTheSessionAsksAsTheExitDoesAndTheQuitThatFollowsDoesNotAskAgain)
 {
     ASSERT_TRUE(startUp("wqz"));
-    openAndAdd("short.kf1", testsupport::bookBytes(1) + "\"a field too many\"\r\n");
+    openAndAdd("short.kf1", bookBytes(1) + "\"a field too many\"\r\n");
     w->optionForm().Check5->setChecked(true); // auto-save: no question, the save dialog
     Prompts::queueFileCancel();
     EXPECT_TRUE(w->commitSession(true)) << "a cancel cancels the logout";

@@ -8,7 +8,6 @@
 #include "ui/Twips.h"
 
 #include <QApplication>
-#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 
@@ -40,8 +39,6 @@ TempSettings::TempSettings()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
 }
-
-TempSettings::~TempSettings() = default;
 
 QString TempSettings::settingsFile() const
 {

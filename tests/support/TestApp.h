@@ -21,7 +21,6 @@ class TempSettings
 {
 public:
     TempSettings();
-    ~TempSettings();
     QString path() const { return m_dir.path(); }
     QString settingsFile() const;
     // FileName, Check1 and the three options on disk, by the names and in the section the settings file has always

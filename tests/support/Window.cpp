@@ -1,56 +1,24 @@
 #include "support/Window.h"
 
-#include "store/Module1.h"
 #include "support/Children.h"
-#include "support/Dialogs.h"
-#include "ui/Prompts.h"
 
-#include <QAction>
-#include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
-
-#include <algorithm>
 
 namespace testsupport {
 
-View viewOf(const Form1& w)
+QString shown(const Form1& w)
 {
-    const std::pair<const QPushButton*, const QAction*> pairs[] = {
-        {w.Command4, w.mnuAdd},  {w.Command6, w.mnuEditAs}, {w.Command5, w.mnuClear},
-        {w.Command1, w.mnuSave}, {w.Command2, w.mnuDel},
+    const std::tuple<const char*, const QPushButton*, const QAction*> commands[] = {
+        {"Add", w.Command4, w.mnuAdd},   {"Overwrite", w.Command6, w.mnuEditAs}, {"Clear", w.Command5, w.mnuClear},
+        {"Save", w.Command1, w.mnuSave}, {"Delete", w.Command2, w.mnuDel},       {"Reorder", nullptr, w.mnuChange},
     };
-    View view{.records = Module1::RecordCount, .at = w.VScroll1->value()};
-    EXPECT_EQ(w.VScroll1->maximum(), view.records) << "the scroll bar's range";
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(pairs[i].first->isEnabled(), pairs[i].second->isEnabled())
-            << pairs[i].second->objectName().toStdString();
-        view.on |= pairs[i].first->isEnabled() ? 1u << i : 0;
-    }
-    view.on |= w.mnuChange->isEnabled() ? unsigned(Reorder) : 0u;
-    return view;
-}
-
-bool blank(const Module1::Record& record)
-{
-    return std::ranges::all_of(record, &QString::isEmpty);
-}
-
-QString describe(const View& view)
-{
-    QString text = QStringLiteral("%1 records at %2, on:").arg(view.records).arg(view.at);
-    const char* const names[] = {"Add", "Overwrite", "Clear", "Save", "Delete", "Reorder"};
-    for (int i = 0; i < 6; ++i) {
-        text += view.on & (1u << i) ? QStringLiteral(" ") + names[i] : QString();
+    EXPECT_EQ(w.VScroll1->maximum(), Module1::RecordCount) << "the scroll bar's range";
+    QString text = QStringLiteral("%1 records at %2:").arg(Module1::RecordCount).arg(w.VScroll1->value());
+    for (const auto& [name, button, entry] : commands) {
+        EXPECT_TRUE(!button || button->isEnabled() == entry->isEnabled()) << name;
+        text += entry->isEnabled() ? QStringLiteral(" ") + name : QString();
     }
     return text;
-}
-
-void PrintTo(const View& view, std::ostream* os)
-{
-    *os << describe(view).toStdString();
 }
 
 WindowTest::WindowTest()
@@ -62,8 +30,7 @@ WindowTest::WindowTest()
 
 void WindowTest::TearDown()
 {
-    EXPECT_EQ(ui::Prompts::pendingAnswers() + ui::Prompts::pendingFileAnswers(), 0)
-        << "queued for a prompt never shown";
+    EXPECT_EQ(ui::Prompts::pendingAnswers() + ui::Prompts::pendingFileAnswers(), 0) << "queued for no prompt";
     w.reset();
     resetProgramState();
 }
@@ -92,33 +59,6 @@ void WindowTest::openAndAdd(const QString& name, const QByteArray& bytes)
 bool WindowTest::showsSlot(int slot) const
 {
     return std::ranges::equal(w->Text1, Module1::RecordTable[slot], {}, &QLineEdit::text);
-}
-
-namespace {
-
-void queue(std::initializer_list<ui::Answer> answers, std::initializer_list<const char*> files,
-           const QTemporaryDir& dir)
-{
-    std::ranges::for_each(answers, ui::Prompts::queueAnswer);
-    for (const char* name : files) {
-        *name ? ui::Prompts::queueFileName(dir.filePath(name)) : ui::Prompts::queueFileCancel();
-    }
-}
-
-} // namespace
-
-void WindowTest::command(QAbstractButton* button, std::initializer_list<ui::Answer> answers,
-                         std::initializer_list<const char*> files)
-{
-    queue(answers, files, dir);
-    button->click();
-}
-
-void WindowTest::command(QAction* entry, std::initializer_list<ui::Answer> answers,
-                         std::initializer_list<const char*> files)
-{
-    queue(answers, files, dir);
-    entry->trigger();
 }
 
 QStringList WindowTest::dialogs()
