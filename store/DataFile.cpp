@@ -2,7 +2,6 @@
 
 #include "store/FileErrors.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -126,8 +125,7 @@ FileError writeError(int errnoValue)
 
 FileStamp stampOf(const QString& path, const QByteArray& bytes)
 {
-    return {QFileInfo(path).absoluteFilePath(), bytes.size(),
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)};
+    return {QFileInfo(path).absoluteFilePath(), bytes.size(), bytes};
 }
 
 ReadResult readBookFile(const QString& path, Module1::Table& table)
@@ -254,11 +252,11 @@ FileChange checkFile(const FileStamp& stamp)
     if (!file.open(QIODevice::ReadOnly)) {
         return FileChange::Changed;
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file) || file.error() != QFileDevice::NoError) {
+    const QByteArray now = file.read(stamp.size + 1);
+    if (file.error() != QFileDevice::NoError) {
         return FileChange::Changed;
     }
-    return hash.result() == stamp.digest ? FileChange::Unchanged : FileChange::Changed;
+    return now == stamp.bytes ? FileChange::Unchanged : FileChange::Changed;
 }
 
 bool samePath(const QString& a, const QString& b)

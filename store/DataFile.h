@@ -17,7 +17,7 @@ struct FileStamp
 {
     QString path; // absolute; empty when nothing is known
     qint64 size = -1;
-    QByteArray digest; // SHA-256 of the bytes
+    QByteArray bytes; // the bytes themselves: a shared copy costs nothing and a comparison beats hashing them
 };
 
 struct ReadResult : ParsedBook
