@@ -70,22 +70,6 @@ FileError saveError(QFileDevice::FileError error)
     }
 }
 
-// Every byte to the file descriptor and from there to the disk. Returns 0 or an error number.
-FileError writeThrough(int fd, const QByteArray& bytes)
-{
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n < 0 ? writeError(errno) : FileError::DeviceIoError;
-        }
-        written += n;
-    }
-    return ::fsync(fd) == 0 ? FileError::None : writeError(errno);
-}
-
 // After the rename, the folder's entry too: otherwise a power cut can bring the old file back, or none.
 void syncFolder(const QByteArray& folder)
 {
@@ -121,6 +105,21 @@ FileError writeError(int errnoValue)
     default:
         return FileError::DeviceIoError;
     }
+}
+
+FileError writeThrough(int fd, const QByteArray& bytes)
+{
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return n < 0 ? writeError(errno) : FileError::DeviceIoError;
+        }
+        written += n;
+    }
+    return ::fsync(fd) == 0 ? FileError::None : writeError(errno);
 }
 
 FileStamp stampOf(const QString& path, const QByteArray& bytes)

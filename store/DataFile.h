@@ -64,4 +64,7 @@ FileError deleteBookFile(const QString& path);
 // The error for a failed write, read or lookup, from errno.
 FileError writeError(int errnoValue);
 
+// Every byte to the file descriptor and from there to the disk (fsync).
+FileError writeThrough(int fd, const QByteArray& bytes);
+
 } // namespace store

@@ -36,21 +36,6 @@ FileError makePrivateFolders(const QString& path)
     return errno == ENOENT || errno == ENOTDIR || errno == EEXIST ? FileError::PathNotFound : writeError(errno);
 }
 
-FileError writeAll(int fd, const QByteArray& bytes)
-{
-    for (qsizetype written = 0; written < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return n < 0 ? writeError(errno) : FileError::DeviceIoError;
-        }
-        written += n;
-    }
-    return ::fsync(fd) == 0 ? FileError::None : writeError(errno);
-}
-
 // A new file in folder, created exclusively so that no other copy is ever written over: stem.csv, stem-2.csv, ...
 // Returns the path, or the error that stopped it (the folder's, not a clash of names).
 FileError createIn(const QString& folder, const QString& stem, const QByteArray& bytes, QString* path)
@@ -65,7 +50,7 @@ FileError createIn(const QString& folder, const QString& stem, const QByteArray&
             }
             return errno == ENOENT || errno == ENOTDIR ? FileError::PathNotFound : writeError(errno);
         }
-        const FileError error = writeAll(fd, bytes);
+        const FileError error = writeThrough(fd, bytes);
         ::close(fd);
         if (error != FileError::None) {
             ::unlink(QFile::encodeName(*path).constData()); // half a copy would only mislead
