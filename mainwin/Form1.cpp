@@ -157,10 +157,6 @@ void Form1::keyPressEvent(QKeyEvent* event)
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Quit && watched == qApp) {
-        m_book.quitStarting();
-        return false;
-    }
     if (type == QEvent::Wheel && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget == centralWidget() || centralWidget()->isAncestorOf(widget)) {

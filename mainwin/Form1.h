@@ -10,7 +10,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 
 class QAction;
 class QGroupBox;

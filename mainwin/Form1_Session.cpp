@@ -14,8 +14,33 @@
 #include <QSessionManager>
 
 #include <cstdio>
+#include <functional>
 
 using namespace Module1;
+
+namespace {
+
+// Sees the application's Quit alone; the window's own filter watches its controls and must not see every event of
+// the application as well.
+class QuitWatch : public QObject
+{
+public:
+    QuitWatch(QObject* parent, std::function<void()> onQuit) : QObject(parent), m_onQuit(std::move(onQuit)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Quit && watched == qApp) {
+            m_onQuit();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_onQuit;
+};
+
+} // namespace
 
 void Form1::saveOrRescueQuietly()
 {
@@ -79,5 +104,5 @@ void Form1::watchSessionEnd()
         }
     });
     // Qt delivers the session manager's "die" as a quit of the application, which closes the window.
-    qApp->installEventFilter(this);
+    qApp->installEventFilter(new QuitWatch(this, [this] { m_book.quitStarting(); }));
 }

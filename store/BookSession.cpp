@@ -21,15 +21,6 @@ QString lockPath(const QString& book)
     return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".lock");
 }
 
-void clear(Module1::Table& table)
-{
-    for (Module1::Record& record : table) {
-        for (QString& cell : record) {
-            cell.clear();
-        }
-    }
-}
-
 } // namespace
 
 void BookSession::setFileName(const QString& path)
@@ -39,7 +30,7 @@ void BookSession::setFileName(const QString& path)
 
 ReadResult BookSession::open(Module1::Table& table)
 {
-    clear(table);
+    Module1::clearWholeTable(table);
     ReadResult read = readBookFile(DataFileName, table);
     if (read.error == FileError::None) {
         m_stamp = read.stamp;
@@ -50,7 +41,7 @@ ReadResult BookSession::open(Module1::Table& table)
     }
     // A failed read leaves an empty book, never half of one that a later save would write out. Nor is the empty book
     // written over a file that exists but did not read. A file that is not there simply becomes the book's file.
-    clear(table);
+    Module1::clearWholeTable(table);
     read.recordCount = 0;
     m_stamp = {};
     m_unreadable = read.error != FileError::FileNotFound;
@@ -61,7 +52,7 @@ ReadResult BookSession::open(Module1::Table& table)
 
 void BookSession::startNew()
 {
-    DataFileName = QStringLiteral("新規");
+    DataFileName = Module1::NewBookName;
     m_stamp = {}; // whatever file is called so has never been this book's
     m_unreadable = false;
     m_notABook = false;

@@ -87,6 +87,11 @@ ReadResult failedRead(FileError error)
     return result;
 }
 
+FileStamp stampOf(const QString& path, const QByteArray& bytes)
+{
+    return {QFileInfo(path).absoluteFilePath(), bytes};
+}
+
 } // namespace
 
 FileError writeError(int errnoValue)
@@ -120,11 +125,6 @@ FileError writeThrough(int fd, const QByteArray& bytes)
         written += n;
     }
     return ::fsync(fd) == 0 ? FileError::None : writeError(errno);
-}
-
-FileStamp stampOf(const QString& path, const QByteArray& bytes)
-{
-    return {QFileInfo(path).absoluteFilePath(), bytes.size(), bytes};
 }
 
 ReadResult readBookFile(const QString& path, Module1::Table& table)
@@ -244,14 +244,14 @@ FileChange checkFile(const FileStamp& stamp)
         return errno == ENOENT ? FileChange::Gone : FileChange::Changed;
     }
     // A different size settles it; the same size and time do not (a rewrite within the same second keeps both).
-    if (!S_ISREG(info.st_mode) || info.st_size != stamp.size) {
+    if (!S_ISREG(info.st_mode) || info.st_size != stamp.bytes.size()) {
         return FileChange::Changed;
     }
     QFile file(stamp.path);
     if (!file.open(QIODevice::ReadOnly)) {
         return FileChange::Changed;
     }
-    const QByteArray now = file.read(stamp.size + 1);
+    const QByteArray now = file.read(stamp.bytes.size() + 1);
     if (file.error() != QFileDevice::NoError) {
         return FileChange::Changed;
     }

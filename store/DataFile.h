@@ -15,8 +15,7 @@ namespace store {
 // What the program last read from or wrote to a file: enough to tell later whether another program changed it.
 struct FileStamp
 {
-    QString path; // absolute; empty when nothing is known
-    qint64 size = -1;
+    QString path;     // absolute; empty when nothing is known
     QByteArray bytes; // the bytes themselves: a shared copy costs nothing and a comparison beats hashing them
 };
 
@@ -43,9 +42,6 @@ WriteResult writeBookFile(const QString& path, const Module1::Table& table, int 
 
 // The atomic write itself, of any bytes.
 FileError writeFileAtomically(const QString& path, const QByteArray& bytes);
-
-// The stamp of bytes at a path.
-FileStamp stampOf(const QString& path, const QByteArray& bytes);
 
 enum class FileChange
 {

@@ -21,9 +21,9 @@ void TableClear()
     }
 }
 
-void clearWholeTable()
+void clearWholeTable(Table& table)
 {
-    for (Record& record : RecordTable) {
+    for (Record& record : table) {
         for (QString& cell : record) {
             cell.clear();
         }

@@ -21,6 +21,8 @@ extern Table RecordTable;
 extern std::int16_t RecordCount;
 extern std::int16_t LastField; // the highest field index, always 12
 extern QString DataFileName;   // written only through store::BookSession
+// The name a book has before it has a file.
+inline const QString NewBookName = QStringLiteral("新規");
 extern QString MasterKey;
 // Outcome of the master-key dialog: 0 accepted, 1 refused (dialog still open), 2 a new master key.
 extern std::int16_t LoginResult;
@@ -32,8 +34,8 @@ inline constexpr std::int16_t LoginNewKey = 2;
 // Empties the book's slots, the blank slot and the one after it (never past slot 1000).
 void TableClear();
 
-// Empties every slot of the table.
-void clearWholeTable();
+// Empties every slot of a table, the program's own by default.
+void clearWholeTable(Table& table = RecordTable);
 
 // Puts everything back as at program start; used by tests that run several sessions in one process.
 void resetState();

@@ -1,6 +1,7 @@
 #include "store/Rescue.h"
 
 #include "store/DataFile.h"
+#include "store/Module1.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,10 +73,10 @@ QString rescueFolder(FileError* error)
 
 RescueResult writeRescueCopy(const QString& bookName, const QByteArray& bytes, const QDateTime& when)
 {
-    const bool hasFile = !bookName.isEmpty() && bookName != QStringLiteral("新規");
+    const bool hasFile = !bookName.isEmpty() && bookName != Module1::NewBookName;
     QString name = hasFile ? QFileInfo(bookName).completeBaseName() : QString();
     if (name.isEmpty()) {
-        name = QStringLiteral("新規");
+        name = Module1::NewBookName;
     }
     const QString stem = name + QLatin1Char('-') + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString home = QDir::homePath();
