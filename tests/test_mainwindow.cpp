@@ -47,9 +47,8 @@ TEST_F(WindowTest, AMoveChangesTheBoxesInsideItsAssignmentAndAddMovesBeforeEnabl
     note("returned");
     EXPECT_EQ(log, QStringList({"maximum 4: 4 records at 3: Add Reorder", "box 0 = : 4 records at 4: Reorder",
                                 "box 12 = : 4 records at 4: Reorder", "value 4: 4 records at 4: Reorder",
-                                "returned: 4 records at 4: Save Reorder"}));
+                                "returned: 4 records at 4: Save Reorder Find"}));
     EXPECT_EQ(RecordTable[3][0] + "|" + RecordTable[3][1] + "|" + RecordTable[3][12], "alpha||pass");
-    EXPECT_TRUE(w->mnuFind->isEnabled() && w->mnuFindNext->isEnabled());
 }
 
 TEST_F(WindowTest, AddStopsAtTheThousandthRecord)
@@ -59,7 +58,8 @@ TEST_F(WindowTest, AddStopsAtTheThousandthRecord)
         w->Text1[0]->setText(name);
         w->Command4->click();
     }
-    EXPECT_SHOWN("1000 records at 1000: Add Save Reorder", {"レコードは1000件までしか登録できません。", "Keyfold"});
+    EXPECT_SHOWN("1000 records at 1000: Add Save Reorder Find",
+                 {"レコードは1000件までしか登録できません。", "Keyfold"});
     EXPECT_TRUE(RecordTable[999][0] == "last" && blank(RecordTable[1000]));
 }
 
@@ -79,8 +79,8 @@ TEST_F(WindowTest, OverwriteStoresWithoutAskingAndClearAsksThenClosesTheGap)
         const char* on;
     };
     const Cleared clears[] = {
-        {.records = 2, .at = 2, .on = "Save Reorder"},
-        {.records = 2, .at = 0, .on = "Overwrite Clear Save Reorder"},
+        {.records = 2, .at = 2, .on = "Save Reorder Find"},
+        {.records = 2, .at = 0, .on = "Overwrite Clear Save Reorder Find"},
         {.records = 0, .at = 0, .on = "Save Reorder"}, // the only one
     };
     for (const Cleared& after : clears) {
@@ -94,7 +94,6 @@ TEST_F(WindowTest, OverwriteStoresWithoutAskingAndClearAsksThenClosesTheGap)
             EXPECT_EQ(RecordTable[r][12], QString("r%1f12").arg(r < after.at ? r : r + 1));
         }
         EXPECT_TRUE(blank(RecordTable[after.records]) && showsSlot(after.at));
-        EXPECT_EQ(w->mnuFind->isEnabled() + w->mnuFindNext->isEnabled(), after.records ? 2 : 0) << "Find, Find Next";
     }
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
 }
@@ -111,7 +110,7 @@ TEST_F(WindowTest, OpenShowsTheBookReadOrSaysWhyNot)
     w->mnuChange->setEnabled(false);
     w->Check1->setChecked(true);
     command(w->Command7, {}, {"two.kf1"});
-    EXPECT_SHOWN("2 records at 0: Overwrite Clear Delete Reorder");
+    EXPECT_SHOWN("2 records at 0: Overwrite Clear Delete Reorder Find");
     EXPECT_TRUE(showsSlot(0) && w->Text1[12]->text() == "r0f12" && w->windowTitle() == title("two.kf1"));
     command(w->Command7, {}, {"27-lines.kf1"});
     EXPECT_SHOWN("0 records at 0:", {"Keyfoldファイルにこれ以上データがありません。", "Keyfold"});
@@ -143,8 +142,7 @@ TEST_F(WindowTest, NewAndOpenAskAboutUnsavedChangesAndGoOnOnlyWhenTheyAreSavedOr
     EXPECT_SHOWN(unsaved, NewQuestion);
     command(w->mnuNew, {Answer::Yes}, {"saved"});
     EXPECT_SHOWN("0 records at 0:", NewQuestion, saved("saved")); // and an empty book named 新規
-    EXPECT_TRUE(blank(RecordTable[0]) && blank(RecordTable[1]) && w->Text1[0]->text().isEmpty() &&
-                !w->mnuFind->isEnabled() && !w->mnuFindNext->isEnabled());
+    EXPECT_TRUE(blank(RecordTable[0]) && blank(RecordTable[1]) && w->Text1[0]->text().isEmpty());
     EXPECT_EQ(DataFileName + " / " + w->windowTitle(), "新規 / 新規 - Keyfold");
     // Open: No and the open dialog cancelled, Yes and saved and opened.
     showBook(2, 2, true);
@@ -152,7 +150,7 @@ TEST_F(WindowTest, NewAndOpenAskAboutUnsavedChangesAndGoOnOnlyWhenTheyAreSavedOr
     EXPECT_SHOWN("2 records at 2: Save", openQuestion);
     writeFile(path("two.kf1"), bookBytes(2));
     command(w->Command7, {Answer::Yes}, {"one.kf1", "two.kf1"});
-    EXPECT_SHOWN("2 records at 0: Overwrite Clear Delete Reorder", openQuestion, saved("one.kf1"));
+    EXPECT_SHOWN("2 records at 0: Overwrite Clear Delete Reorder Find", openQuestion, saved("one.kf1"));
     EXPECT_EQ(dialogs(), QStringList({"save ", "save ", "open saved", "save saved", "open one.kf1"}))
         << "each offers the last path chosen, never 新規";
     // New from a record whose boxes are all empty already: no box changes, yet Overwrite and Clear go off.

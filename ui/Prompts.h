@@ -33,6 +33,7 @@ struct MessageRequest
     QString title;
     Buttons buttons = Buttons::Ok;
     Answer defaultAnswer = Answer::Ok;
+    bool operator==(const MessageRequest&) const = default;
 };
 
 struct FileRequest

@@ -14,11 +14,6 @@ inline void PrintTo(const QString& text, std::ostream* os)
 
 namespace ui {
 
-inline bool operator==(const MessageRequest& a, const MessageRequest& b)
-{
-    return a.text == b.text && a.title == b.title && a.buttons == b.buttons && a.defaultAnswer == b.defaultAnswer;
-}
-
 inline void PrintTo(const MessageRequest& m, std::ostream* os)
 {
     *os << "{\"" << m.text.toStdString() << "\", \"" << m.title.toStdString() << "\", buttons "

@@ -11,8 +11,10 @@ QString shown(const Form1& w)
     const std::tuple<const char*, const QPushButton*, const QAction*> commands[] = {
         {"Add", w.Command4, w.mnuAdd},   {"Overwrite", w.Command6, w.mnuEditAs}, {"Clear", w.Command5, w.mnuClear},
         {"Save", w.Command1, w.mnuSave}, {"Delete", w.Command2, w.mnuDel},       {"Reorder", nullptr, w.mnuChange},
+        {"Find", nullptr, w.mnuFind},
     };
     EXPECT_EQ(w.VScroll1->maximum(), Module1::RecordCount) << "the scroll bar's range";
+    EXPECT_EQ(w.mnuFindNext->isEnabled(), w.mnuFind->isEnabled());
     QString text = QStringLiteral("%1 records at %2:").arg(Module1::RecordCount).arg(w.VScroll1->value());
     for (const auto& [name, button, entry] : commands) {
         EXPECT_TRUE(!button || button->isEnabled() == entry->isEnabled()) << name;

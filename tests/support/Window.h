@@ -21,8 +21,9 @@
 // a scratch folder and settings of its own. Includes what most widget tests use.
 namespace testsupport {
 
-// The book and the commands of the window in one line, e.g. "2 records at 0: Overwrite Clear Delete Reorder" (the
-// records, also the scroll bar's maximum, and the view position). Each button must agree with its menu entry.
+// The book and the commands of the window in one line, e.g. "2 records at 0: Overwrite Clear Delete Reorder Find" (the
+// records, also the scroll bar's maximum, and the view position). Each button must agree with its menu entry, and
+// Find Next with Find.
 QString shown(const Form1& window);
 inline bool blank(const Module1::Record& record)
 {
