@@ -91,7 +91,9 @@ auto_save 0
 start_and_add hup
 end_all HUP
 [ ! -s "$book" ] && rescued hup || fail "SIGHUP with auto-save off did not keep the record in a rescue copy alone"
-grep -qF "$(grep -l '"hup"' "$rescue"/*.csv)" "$work/program.log" || fail "standard error does not name the rescue copy"
+copy="$(grep -l '"hup"' "$rescue"/*.csv)"
+grep -qxF "Keyfold: 保存されていない変更を $copy に保存しました。" "$work/program.log" ||
+    fail "standard error does not name the rescue copy $copy"
 stderr=- start_and_add int
 [ "$named" -eq 1 ] || fail "the start after a rescue did not name the rescue copy"
 end_all INT
