@@ -102,7 +102,6 @@ key Zenkaku_Hankaku # the input method off again for typing the path
 type_text "$book"
 key Return
 wait_window '^Keyfold$' 'telling that the book was saved'
-key Return
 
 numbered() { awk '{ printf "record %d box %2d: %s\n", (NR - 1) / 13, (NR - 1) % 13, $0 }'; }
 iconv -f CP932 -t UTF-8 "$book" | tr -d '\r' | numbered >"$work/saved.txt" || fail "no book in code page 932"

@@ -13,12 +13,9 @@ name=e2e-orca desktop=1 tools=(orca speech-dispatcher localedef iconv /usr/libex
 
 spawn atspi /usr/libexec/at-spi-bus-launcher --launch-immediately
 localedef -i ja_JP -f UTF-8 "$work/ja_JP.UTF-8" >"$work/localedef.log" 2>&1 || fail "localedef could not make ja_JP"
-# Three records; the provider names are what Page Down must bring, the first account sits in box 1.
-record() { # provider, account
-    printf '"%s"\r\n"%s"\r\n' "$1" "$2"
-    printf '""\r\n%.0s' $(seq 11)
-}
-{ record 第一接続 taro && record 第二接続 jiro && record 第三接続 saburo; } | iconv -t CP932 >"$book" ||
+# Three records of a provider name (what Page Down must bring), an account in box 1 and eleven empty fields.
+printf -v empty '""\r\n%.0s' {1..11}
+printf "\"%s\"\r\n\"%s\"\r\n$empty" 第一接続 taro 第二接続 jiro 第三接続 saburo | iconv -t CP932 >"$book" ||
     fail "iconv could not write the book"
 # For the programs this script starts; bash itself cannot see a LOCPATH it exports and would warn.
 export LOCPATH="$work" GSETTINGS_BACKEND=memory QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
@@ -45,37 +42,27 @@ heard_since_mark() {
     heard="$(spoken | tail -n "+$((said + 1))")"
     grep -qE "$1" <<<"$heard"
 }
-wait_heard() { # regular expression, what it is
+wait_heard() { # regular expression, what it is, keys pressed first, after a mark
+    [ "$#" -eq 2 ] || { mark && key "${@:3}"; }
     poll 10 heard_since_mark "$1" || fail "Orca did not say $2 in 10 s; it said: ${heard//$'\n'/|}"
 }
 
 start_program "$book"
 wait_window '^マスターキーの入力$' 'マスターキーの入力'
 wait_heard 'ﾊﾟｽﾜｰﾄﾞ' 'the master-key box'
-mark
-# One key at a time: Qt 6.4 holds each key until the screen reader has seen it and, should that take over 0.1 s,
+# One key every 0.2 s: Qt 6.4 holds each key until the screen reader has seen it and, should that take over 0.1 s,
 # hands every held key on at once.
-for c in w q z; do
-    key "$c"
-    sleep 0.2
-done
-wait_heard '^[*wqz]$' 'a character typed into the master-key box'
+delay=400 wait_heard '^[*wqz]$' 'a character typed into the master-key box' w q z
 key Return
 wait_window "^$book - Keyfold\$" 'on the book'
 # Orca speaks in the order things happen: after this, all that the typing made it say is in its log.
 wait_heard '^1 / 3' 'the first position as the main window opened'
 
-mark
-key Next
-wait_heard '^2 / 3' '"2 / 3" after Page Down in box 0'
-mark
-key Tab
-wait_heard 'アカウント' 'box 1'
-box1="$(printf '%s\n' "$heard" | grep 'アカウント')"
-mark
-key Tab Tab Tab Tab
-wait_heard 'アカウント' 'box 5'
-box5="$(printf '%s\n' "$heard" | grep 'アカウント')"
+wait_heard '^2 / 3' '"2 / 3" after Page Down in box 0' Next
+wait_heard 'アカウント' 'box 1' Tab
+box1="$(grep 'アカウント' <<<"$heard")"
+wait_heard 'アカウント' 'box 5' Tab Tab Tab Tab
+box5="$(grep 'アカウント' <<<"$heard")"
 [[ "$box1" == *接続情報* ]] || fail "box 1 was heard without its heading 接続情報: \"$box1\""
 [ "$box5" != "$box1" ] || fail "box 1 and box 5 sound alike: \"$box1\""
 # Read at the end, so that a character spoken late, or the whole key read out later, is caught too.

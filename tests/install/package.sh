@@ -4,16 +4,14 @@
 # toolkit's Wayland platform). What it holds comes from the install rules that installed-tree.sh checks.
 # A package is made from a release build, with the hardening that needs optimisation; from any other build (a Debug
 # tree, as when faults are planted) the script first makes a release build of its own beside it.
-# usage: package.sh path/to/build-dir
+# usage: package.sh path/to/build-dir path/to/source-dir
 set -uo pipefail
 name=package tools=(cpack lintian dpkg-deb dpkg-shlibdeps)
 . "$(dirname "$0")/../support/lib.sh" "$@"
-build="$(cd "${1:?usage: package.sh build-dir}" && pwd)"
+build="$(cd "${1:?usage: package.sh build-dir source-dir}" && pwd)"
 
 if ! grep -qE '^CMAKE_BUILD_TYPE:[A-Z]+=(Release|RelWithDebInfo|MinSizeRel)$' "$build/CMakeCache.txt"; then
-    source_dir="$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")"
-    quietly configure cmake -S "$source_dir" -B "$build/package-release" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DKEYFOLD_TESTS=OFF
+    quietly configure cmake -S "${2:?}" -B "$build/package-release" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKEYFOLD_TESTS=OFF
     quietly build cmake --build "$build/package-release" -j "$(nproc)" --target keyfold
     build="$build/package-release"
 fi

@@ -11,27 +11,24 @@ fail() {
     say "FAIL: $*"
     exit 1
 }
-need() { # tool...
-    for tool; do command -v "$tool" >/dev/null || fail "$tool is missing (tools/dev.sh test installs it)"; done
-}
 
 if [ -z "${KEYFOLD_TEST_WORK:-}" ]; then
-    need unshare ${tools[@]+"${tools[@]}"}
-    [ -z "${desktop:-}" ] || need Xvfb xdotool xprop xwininfo openbox dbus-run-session
+    for tool in unshare ${tools[@]+"${tools[@]}"} ${desktop:+Xvfb xdotool xprop xwininfo openbox dbus-run-session}; do
+        command -v "$tool" >/dev/null || fail "$tool is missing (tools/dev.sh test installs it)"
+    done
     work="$(mktemp -d "${TMPDIR:-/tmp}/keyfold-$name.XXXXXX")"
     trap 'rm -rf "$work"' EXIT
     trap 'exit 1' INT TERM HUP
     mkdir "$work/test" "$work/support" && cp "$0" "$work/test/" && cp "${BASH_SOURCE[0]}" "$work/support/"
-    namespace=(unshare --pid --fork --mount-proc --kill-child) user=() bus=() arguments=("$@")
-    [ -z "${desktop:-}" ] || bus=(dbus-run-session --)
+    namespace=(unshare --pid --fork --mount-proc --kill-child) user=() arguments=("$@")
     if [ "$(id -u)" -ne 0 ]; then
         namespace+=(--user --map-current-user)
     elif [ -n "${run_as:-}" ]; then # a copy of the program, which that user may not reach in the build
         cp "$1" "$work/" && arguments=("$work/${1##*/}") && chown -R "$run_as" "$work" && user=(runuser -u "$run_as" --)
     fi
     "${namespace[@]}" "${user[@]}" env -i PATH="$PATH" KEYFOLD_TEST_WORK="$work" ASAN_OPTIONS="${ASAN_OPTIONS:-}" \
-        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" \
-        bash -c '"$@"; exit' init "${bus[@]}" bash "$work/test/${0##*/}" "${arguments[@]}" # init reaps orphans
+        UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" bash -c '"$@"; exit' init \
+        ${desktop:+dbus-run-session --} bash "$work/test/${0##*/}" "${arguments[@]}" # init reaps orphans
     exit
 fi
 
@@ -40,10 +37,8 @@ started=()
 # Runs the command every 0.1 s until it succeeds; false when it has not within the seconds.
 poll() { # seconds, command...
     local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.1
+    until "${@:2}"; do
+        [ "$SECONDS" -lt "$end" ] && sleep 0.1 || return 1
     done
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
@@ -60,27 +55,23 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 spawn() { # log name, command...: runs in the background until the test ends
-    local log="$work/$1.log"
-    shift
-    "$@" >>"$log" 2>&1 &
+    "${@:2}" >>"$work/$1.log" 2>&1 &
     started+=($!)
 }
 quietly() { # what, command...: its output is shown only when it fails, which ends the test
     "${@:2}" >"$work/$1.log" 2>&1 || fail "$1 failed"
 }
 
-mkdir -p "$work/home/.config" "$work/runtime" "$work/cwd"
+mkdir -p "$work/home/.config/Keyfold" "$work/runtime" "$work/cwd"
 chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime" LC_ALL=C.UTF-8
 [ -n "${desktop:-}" ] || return 0
 
 # The desktop: an X display of the test's own under the openbox window manager, the program's book and settings, and
 # what drives the program through the X server as a user does.
-mkfifo "$work/displayfd"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/displayfd" >"$work/xvfb.log" 2>&1 &
-started+=($!)
-read -r -t 20 display <"$work/displayfd" && [ -n "$display" ] || fail "Xvfb could not start"
-export DISPLAY=":$display"
+spawn xvfb Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display"
+poll 20 test -s "$work/display" || fail "Xvfb could not start"
+export DISPLAY=":$(<"$work/display")"
 spawn openbox openbox --sm-disable
 wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 poll 10 wm_runs || fail "openbox did not start"
@@ -95,13 +86,6 @@ start_program() { # arguments...
     (cd "$work/cwd" && exec "$program" "$@" 2>&"${stderr:-1}") >>"$work/program.log" 2>&1 &
     program_pid=$!
     started+=($!)
-}
-wait_end() { # seconds, pid...: each ends by itself within the time, with status 0
-    local pid
-    for pid in "${@:2}"; do
-        poll "$1" ended "$pid" || fail "Keyfold did not end within $1 s"
-        wait "$pid" || fail "Keyfold ended with status $?"
-    done
 }
 # Sets $window to the first shown window whose name matches. (A search fails at once when a window closes under it.)
 shown() { # regular expression
