@@ -36,7 +36,7 @@ TEST(StartUp, TheArgumentsAreReadAndThePlatformChosenBeforeAnyWindowExists)
                             "-name=v -visual=v -style=v -stylesheet=v -qmljsdebugger=v -reverse 1 -widgetcount 2 "
                             "-nograb 3 -dograb 4 -sync 5 -testability 6";
     const Arguments cases[] = {
-        {.arguments = {}},
+        {.arguments = {"-v"}, .action = Action::PrintVersion, .out = "Keyfold 1.1.3\n"}, // its line ends
         {.arguments = {"../old/./a b.kf2"}, .out = "/home/taro/old/a b.kf2"},
         {.arguments = {"--help"}, .action = Action::PrintHelp, .out = help}, // which names -h and -? too
         {.arguments = {"-style"}, .action = Action::Refuse, .out = "keyfold: Missing value after '-style'." + hint},
