@@ -24,33 +24,32 @@ struct Lookup
 
 // A registry holding the values of one lookup (the tool's key has the handle 1, the shared tools' 2), and a starter
 // that finds and starts every program or none, logging the calls.
-struct Fakes : Registry, ProgramStarter
+struct Fakes : Lookup, Registry, ProgramStarter
 {
-    explicit Fakes(const Lookup& lookup) : c(lookup) {}
-    const Lookup& c;
-    QStringList calls = {};
+    explicit Fakes(const Lookup& lookup) : Lookup(lookup) {}
+    QStringList log = {};
     int openKeys = 0;
-    const QByteArray& value(RegHandle key) const { return key == 1 ? c.path : c.folder; }
-    RegStatus openKey(RegRoot root, const QString& path, std::uint32_t access, RegHandle& handle) override
+    const QByteArray& value(RegHandle key) const { return key == 1 ? path : folder; }
+    RegStatus openKey(RegRoot root, const QString& keyPath, std::uint32_t access, RegHandle& handle) override
     {
-        const RegHandle key = path == ToolKey ? 1 : path == LocationKey ? 2 : 0;
+        const RegHandle key = keyPath == ToolKey ? 1 : keyPath == LocationKey ? 2 : 0;
         if (root != HKEY_LOCAL_MACHINE || access != KEY_ALL_ACCESS || key == 0 || value(key).isNull()) {
             return ERROR_FILE_NOT_FOUND; // the handle as it came in
         }
         return handle = key, ++openKeys, ERROR_SUCCESS;
     }
-    RegStatus queryValue(RegHandle key, const QString& name, std::uint32_t& type, QByteArray& data) override
+    RegStatus queryValue(RegHandle key, const QString& name, std::uint32_t& valueType, QByteArray& data) override
     {
         if (name != (key == 1 ? "PATH" : "MSINFO") || data != QByteArray(1024, '\0')) {
             return ERROR_FILE_NOT_FOUND;
         }
-        type = key == 1 ? c.type : REG_SZ;
+        valueType = key == 1 ? type : REG_SZ;
         data.replace(0, value(key).size(), value(key));
         return ERROR_SUCCESS;
     }
     RegStatus closeKey(RegHandle key) override { return openKeys -= key != 0, ERROR_SUCCESS; }
-    bool fileExists(const QString& path) override { return calls << "exists " + path, c.there; }
-    bool start(const QString& path) override { return calls << "start " + path, c.there; }
+    bool fileExists(const QString& file) override { return log << "exists " + file, there; }
+    bool start(const QString& file) override { return log << "start " + file, there; }
 };
 
 TEST(SysInfo, TheToolsOwnKeyIsTrustedElseItsFileInTheSharedToolsAndAnyFailureIsOneMessage)
@@ -73,7 +72,7 @@ TEST(SysInfo, TheToolsOwnKeyIsTrustedElseItsFileInTheSharedToolsAndAnyFailureIsO
     for (const Lookup& c : cases) {
         Fakes fakes(c);
         StartSysInfo(fakes, fakes);
-        EXPECT_EQ(std::tuple(fakes.calls, fakes.openKeys, ui::Prompts::takeMessages()),
+        EXPECT_EQ(std::tuple(fakes.log, fakes.openKeys, ui::Prompts::takeMessages()),
                   std::tuple(c.calls, 0, c.there ? QList<ui::MessageRequest>{} : QList{unavailable}))
             << "row " << &c - cases << ": the calls, the keys left open (every key opened is closed), the message";
     }
