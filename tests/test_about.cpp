@@ -9,8 +9,6 @@
 
 using namespace about;
 
-namespace {
-
 const QString ToolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const QString LocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const ui::MessageRequest unavailable{"現時点ではｼｽﾃﾑ情報を使用できません", "Keyfold"};
@@ -20,106 +18,88 @@ struct Lookup
     std::uint32_t type = REG_SZ; // PATH in the tool's own key: its type and bytes (none if null)
     QByteArray path = {};
     QByteArray folder = {}; // MSINFO in the shared tools' key (none if null)
-    bool there = false;     // the program file exists and starts
+    bool there = false;     // the program file exists and starts (where a row has one, it is found and started)
     QStringList calls = {}; // the programs looked for and started
 };
 
 // A registry holding the values of one lookup (the tool's key has the handle 1, the shared tools' 2), and a starter
 // that finds and starts every program or none, logging the calls.
-struct Fakes : Registry, ProgramStarter
+struct Fakes : Lookup, Registry, ProgramStarter
 {
-    explicit Fakes(const Lookup& lookup) : c(lookup) {}
-    const Lookup& c;
-    QStringList calls = {};
+    explicit Fakes(const Lookup& lookup) : Lookup(lookup) {}
+    QStringList log = {};
     int openKeys = 0;
-    const QByteArray& value(RegHandle key) const { return key == 1 ? c.path : c.folder; }
-    RegStatus openKey(RegRoot root, const QString& path, std::uint32_t access, RegHandle& handle) override
+    const QByteArray& value(RegHandle key) const { return key == 1 ? path : folder; }
+    RegStatus openKey(RegRoot root, const QString& keyPath, std::uint32_t access, RegHandle& handle) override
     {
-        const RegHandle key = path == ToolKey ? 1 : path == LocationKey ? 2 : 0;
+        const RegHandle key = keyPath == ToolKey ? 1 : keyPath == LocationKey ? 2 : 0;
         if (root != HKEY_LOCAL_MACHINE || access != KEY_ALL_ACCESS || key == 0 || value(key).isNull()) {
             return ERROR_FILE_NOT_FOUND; // the handle as it came in
         }
         return handle = key, ++openKeys, ERROR_SUCCESS;
     }
-    RegStatus queryValue(RegHandle key, const QString& name, std::uint32_t& type, QByteArray& data) override
+    RegStatus queryValue(RegHandle key, const QString& name, std::uint32_t& valueType, QByteArray& data) override
     {
         if (name != (key == 1 ? "PATH" : "MSINFO") || data != QByteArray(1024, '\0')) {
             return ERROR_FILE_NOT_FOUND;
         }
-        type = key == 1 ? c.type : REG_SZ;
+        valueType = key == 1 ? type : REG_SZ;
         data.replace(0, value(key).size(), value(key));
         return ERROR_SUCCESS;
     }
     RegStatus closeKey(RegHandle key) override { return openKeys -= key != 0, ERROR_SUCCESS; }
-    bool fileExists(const QString& path) override { return calls << "exists " + path, c.there; }
-    bool start(const QString& path) override { return calls << "start " + path, c.there; }
+    bool fileExists(const QString& file) override { return log << "exists " + file, there; }
+    bool start(const QString& file) override { return log << "start " + file, there; }
 };
 
 TEST(SysInfo, TheToolsOwnKeyIsTrustedElseItsFileInTheSharedToolsAndAnyFailureIsOneMessage)
 {
-    const QString exe = "C:\\s\\MSINFO32.EXE";
     const Lookup cases[] = {
         // The tool's own key is trusted without looking for the file. Its value ends at the first NUL and is code
         // page 932; a 32-bit number is "&h" + each byte as hex without its leading zero, highest first, formatted as
         // a number when it is one; any other type counts as read, with nothing in it.
-        {.path = QByteArray("C:\\a.exe\0x.exe", 14), .there = true, .calls = {"start C:\\a.exe"}},
-        {.path = "C:\\\xC2\xB0\xD9", .calls = {"start C:\\ﾂｰﾙ"}},
+        {.path = QByteArray("C:\\\xC2\xB0\xD9\0x.exe", 12), .there = true, .calls = {"start C:\\ﾂｰﾙ"}},
         {.type = REG_DWORD, .path = QByteArray("\x05\x1A\0\0", 4), .calls = {"start 421"}},
         {.type = REG_DWORD, .path = "\xFF\xFF\xFF\xFF", .calls = {"start 4294967295"}},
         {.type = REG_DWORD, .path = QByteArray(4, '\0'), .calls = {"start &h"}},
         {.type = 3, .path = "C:\\t.exe", .calls = {"start "}},
-        {.path = QByteArray(1024, 'x'), .there = true}, // no end within the buffer: a failure
+        {.path = QByteArray(1024, 'x')}, // no end within the buffer: a failure
         // Else the folder of the shared tools, only when the file is there.
-        {.folder = "C:\\s", .calls = {"exists " + exe}},
-        {.folder = "C:\\s", .there = true, .calls = {"exists " + exe, "start " + exe}},
-        {.there = true},
+        {.folder = "C:\\s", .calls = {"exists C:\\s\\MSINFO32.EXE"}},
+        {.folder = "C:\\s", .there = true, .calls = {"exists C:\\s\\MSINFO32.EXE", "start C:\\s\\MSINFO32.EXE"}},
+        {}, // nothing in the registry
     };
     for (const Lookup& c : cases) {
-        SCOPED_TRACE(testing::Message() << "path " << c.path.toHex().data() << ", folder " << c.folder.data());
         Fakes fakes(c);
         StartSysInfo(fakes, fakes);
-        EXPECT_EQ(fakes.calls, c.calls);
-        EXPECT_EQ(fakes.openKeys, 0) << "every key opened is closed, and no other";
-        const bool started = c.there && !c.calls.isEmpty() && c.calls.last().startsWith("start");
-        EXPECT_EQ(ui::Prompts::takeMessages(), started ? QList<ui::MessageRequest>{} : QList{unavailable});
+        EXPECT_EQ(std::tuple(fakes.log, fakes.openKeys, ui::Prompts::takeMessages()),
+                  std::tuple(c.calls, 0, c.there ? QList<ui::MessageRequest>{} : QList{unavailable}))
+            << "row " << &c - cases << ": the calls, the keys left open (every key opened is closed), the message";
     }
 }
 
-TEST(AboutBox, OpensFromTheHelpMenuCentredAndModelessOneAtATime)
+// A second Help > About brings the same box forward; the main window still takes input, and the box goes when closed.
+TEST(AboutBox, OpensCentredAndModelessOneAtATime)
 {
     const auto main = testsupport::makeShownMainWindow();
-    const auto openFromMenu = [&] {
-        QTest::keyClick(main.get(), Qt::Key_H, Qt::AltModifier);
-        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_K);
-    };
-    openFromMenu();
+    main->mnuVer->trigger();
     QPointer<frmAbout> box = main->aboutBox();
     ASSERT_NE(box, nullptr);
-    EXPECT_TRUE(box->isVisible() && !QApplication::activeModalWidget()) << "the main window still takes input";
+    main->mnuVer->trigger();
+    EXPECT_TRUE(main->aboutBox() == box && box->isVisible() && !QApplication::activeModalWidget());
     EXPECT_EQ(box->frameGeometry().center(), main->frameGeometry().center());
     QStringList texts{box->windowTitle()};
-    for (const QWidget* child : box->findChildren<QWidget*>()) {
-        texts << child->property("text").toString();
-    }
+    std::ranges::transform(box->findChildren<QWidget*>(), std::back_inserter(texts),
+                           [](const QWidget* child) { return child->property("text").toString(); });
     texts.removeAll("");
     EXPECT_EQ(texts, QStringList({"Keyfoldのﾊﾞｰｼﾞｮﾝ情報", "Keyfold", "ﾊﾞｰｼﾞｮﾝ 1.1.3", "(制作) Keyfold 開発チーム",
                                   "(連絡先) info@example.com", "ｼｽﾃﾑ情報(&S)...", "OK"}));
-    EXPECT_FALSE(box->Image1->pixmap().isNull() || box->picIcon->pixmap().isNull()) << "the pictures";
-    EXPECT_TRUE(box->font().pointSize() == 9 && box->lblTitle->font().pointSize() == 12 &&
-                box->lblTitle->font().bold());
-    box->lblTitle->setText("changed");
-    openFromMenu(); // the same box, not a second one
-    EXPECT_TRUE(main->aboutBox() == box && box->lblTitle->text() == "changed");
+    EXPECT_TRUE(!box->Image1->pixmap().isNull() && !box->picIcon->pixmap().isNull() && box->font().pointSize() == 9 &&
+                box->lblTitle->font().pointSize() == 12 && box->lblTitle->font().bold())
+        << "the pictures, the box in 9 points, its title in 12 points bold";
     box->cmdSysInfo->click(); // no registry on this platform: the message, and the box stays
     EXPECT_PROMPTS(unavailable);
     box->cmdOK->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(box.isNull()) << "unloaded when it closes";
-}
-
-} // namespace
-
-int main(int argc, char** argv)
-{
-    return testsupport::runAll(argc, argv);
 }

@@ -10,21 +10,16 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSettings>
 #include <QTimer>
 
-namespace {
-
 using Action = ui::CommandLine::Action;
-using ui::Answer;
-using ui::Buttons;
+using ui::Answer, ui::Buttons;
 
 struct Arguments
 {
     QStringList arguments = {};
     Action action = Action::Run;
-    QString book = {}; // the book to open
-    QString text = {}; // what is printed
+    QString out = {}; // what comes of them: the book to open, or the text printed
 };
 
 TEST(StartUp, TheArgumentsAreReadAndThePlatformChosenBeforeAnyWindowExists)
@@ -33,37 +28,29 @@ TEST(StartUp, TheArgumentsAreReadAndThePlatformChosenBeforeAnyWindowExists)
                          "  -h, --help, -?  Displays help on commandline options.\n"
                          "  -v, --version   Displays version information.\n\nArguments:\n"
                          "  book            The book (.kf1, .kf2, .csv) to open.\n";
-    const QString tryHelp = "\nTry 'keyfold --help' for more information.\n";
+    const QString hint = "\nTry 'keyfold --help' for more information.\n";
+    // The toolkit's own options are left for it to act on: those with a value take it and the others none, so that
+    // the word after each of the latter is a book.
+    const QString toolkit = "-platform=v -platformpluginpath=v -platformtheme=v -plugin=v -qwindowgeometry=v "
+                            "-geometry=v -qwindowicon=v -icon=v -qwindowtitle=v -title=v -session=v -display=v "
+                            "-name=v -visual=v -style=v -stylesheet=v -qmljsdebugger=v -reverse 1 -widgetcount 2 "
+                            "-nograb 3 -dograb 4 -sync 5 -testability 6";
     const Arguments cases[] = {
-        {.arguments = {}},
-        {.arguments = {"../old/./a b.kf2"}, .book = "/home/taro/old/a b.kf2"},
-        {.arguments = {"/tmp/帳簿.kf1"}, .book = "/tmp/帳簿.kf1"},
-        {.arguments = {"-display", ":1", "-v"}, .action = Action::PrintVersion, .text = "Keyfold 1.1.3\n"},
-        {.arguments = {"--help"}, .action = Action::PrintHelp, .text = help}, // which names -h and -? too
-        {.arguments = {"--bogus"}, .action = Action::Refuse, .text = "keyfold: Unknown option 'bogus'." + tryHelp},
-        {.arguments = {"-style"}, .action = Action::Refuse, .text = "keyfold: Missing value after '-style'." + tryHelp},
-        {.arguments = {"a", "b"}, .action = Action::Refuse, .text = "keyfold: one book at a time, not 2" + tryHelp},
+        {.arguments = {"-v"}, .action = Action::PrintVersion, .out = "Keyfold 1.1.3\n"}, // its line ends
+        {.arguments = {"../old/./a b.kf2"}, .out = "/home/taro/old/a b.kf2"},
+        {.arguments = {"--help"}, .action = Action::PrintHelp, .out = help}, // which names -h and -? too
+        {.arguments = {"-style"}, .action = Action::Refuse, .out = "keyfold: Missing value after '-style'." + hint},
+        {.arguments = toolkit.split(' '), .action = Action::Refuse, .out = "keyfold: one book at a time, not 6" + hint},
     };
     for (const Arguments& c : cases) {
-        const ui::CommandLine line =
-            ui::parseCommandLine(QStringList{"/usr/bin/keyfold"} + c.arguments, "/home/taro/books");
-        EXPECT_TRUE(line.action == c.action && line.book == c.book && line.text == c.text)
-            << c.arguments.join(' ').toStdString() << " gives " << int(line.action) << ", " << line.book.toStdString()
-            << ", " << line.text.toStdString();
+        const auto line = ui::parseCommandLine(QStringList{"/usr/bin/keyfold"} + c.arguments, "/home/taro/books");
+        EXPECT_EQ(std::pair(line.action, line.book + line.text), std::pair(c.action, c.out));
     }
-    // The toolkit's own options, with a value or without, are left for it to act on.
-    const QString toolkitOptions = "-platform=v -platformpluginpath=v -platformtheme=v -plugin=v -qwindowgeometry=v "
-                                   "-geometry=v -qwindowicon=v -icon=v -qwindowtitle=v -title=v -session=v -display=v "
-                                   "-name=v -visual=v -style=v -stylesheet=v -qmljsdebugger=v -reverse -widgetcount "
-                                   "-nograb -dograb -sync -testability";
-    for (const QString& option : toolkitOptions.split(' ')) {
-        EXPECT_EQ(ui::parseCommandLine({"keyfold", option, "a"}, "/b").book, "/b/a") << option.toStdString();
-    }
-    // An X display is preferred to Wayland unless the user chose (a Wayland session has WAYLAND_DISPLAY too: it makes
-    // no difference), and twips are at 96 dpi before there is a screen.
-    EXPECT_EQ(ui::preferredPlatform("", ":0"), "xcb;wayland");
-    EXPECT_EQ(ui::preferredPlatform("wayland", ":0"), "") << "QT_QPA_PLATFORM, the user's choice, stands";
-    EXPECT_EQ(ui::preferredPlatform("", ""), "") << "no X display";
+    // An X display is preferred to Wayland, but not over the user's choice in QT_QPA_PLATFORM, and not without an X
+    // display (a Wayland session has WAYLAND_DISPLAY too: it makes no difference). Twips are at 96 dpi before there
+    // is a screen.
+    EXPECT_EQ(ui::preferredPlatform("", ":0") + ui::preferredPlatform("wayland", ":0") + ui::preferredPlatform("", ""),
+              "xcb;wayland");
     EXPECT_EQ(ui::twipsToPixels(1440), 96);
 }
 
@@ -71,8 +58,7 @@ struct Box
 {
     Buttons buttons = Buttons::Ok;
     std::optional<Answer> given = {}; // the default answer the caller asks for
-    Qt::Key key = Qt::Key_Return;
-    QString shown = {}; // the buttons' captions
+    QString shown = {};               // the buttons' captions
     Answer answer = Answer::Ok;
 };
 
@@ -83,42 +69,37 @@ TEST(Prompts, TheToolkitsMessageBoxAndFileDialogSpeakJapaneseAndAnswer)
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     ui::setUpApplication(app);
-    // Enter takes the default answer, the first unless the caller says otherwise; Escape takes Cancel where there is
-    // one, else the only answer.
+    EXPECT_EQ(std::tuple(QApplication::applicationName(), QApplication::font().pointSize()), std::tuple("Keyfold", 9));
+    // Enter takes the default answer, the first unless the caller says otherwise; Escape takes Cancel.
     const Box boxes[] = {
-        {.key = Qt::Key_Escape, .shown = "OK"},
-        {.buttons = Buttons::OkCancel, .key = Qt::Key_Escape, .shown = "OK|キャンセル", .answer = Answer::Cancel},
+        {.shown = "OK"},
         {.buttons = Buttons::YesNo, .given = Answer::No, .shown = "はい(&Y)|いいえ(&N)", .answer = Answer::No},
-        {.buttons = Buttons::YesNoCancel, .shown = "キャンセル|はい(&Y)|いいえ(&N)", .answer = Answer::Yes},
+        {.buttons = Buttons::YesNoCancel, .shown = "キャンセル|はい(&Y)|いいえ(&N)", .answer = Answer::Cancel},
     };
     for (const Box& b : boxes) {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             QStringList texts{box->windowTitle(), box->text()};
-            for (const QAbstractButton* button : box->buttons()) {
-                texts << button->text();
-            }
+            std::ranges::transform(box->buttons(), std::back_inserter(texts), &QAbstractButton::text);
             EXPECT_EQ(texts.join('|'), "題|一\n二\n三|" + b.shown);
-            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-            QTest::keyClick(box, b.key);
+            QTest::keyClick(box, b.answer == Answer::Cancel ? Qt::Key_Escape : Qt::Key_Return);
         });
         EXPECT_EQ(ui::Prompts::message("一\r二\r\n三", "題", b.buttons, b.given), b.answer);
     }
 
     // The file dialog offers the path and filter last chosen and replaces a file without asking; Cancel keeps the
     // last choice. What the dialog remembers of folders goes into a settings folder of the test's own.
-    QTemporaryDir folder;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    const testsupport::TempSettings folder;
     ui::CommonDialog dialog{.Filter = "A (*.a)|*.a|B (*.b)|*.b|",
                             .DialogTitle = "保存",
-                            .FileName = folder.filePath("old.b"),
+                            .FileName = folder.path() + "/old.b",
                             .FilterIndex = 2};
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(d, nullptr);
         EXPECT_EQ(QStringList({d->windowTitle(), d->selectedNameFilter()}) + d->nameFilters() + d->selectedFiles(),
-                  QStringList({"保存", "B (*.b)", "A (*.a)", "B (*.b)", folder.filePath("old.b")}));
+                  QStringList({"保存", "B (*.b)", "A (*.a)", "B (*.b)", folder.path() + "/old.b"}));
         // Qt's own dialog, so that it speaks Japanese under every desktop.
         EXPECT_TRUE(d->acceptMode() == QFileDialog::AcceptSave &&
                     d->options() == (QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite));
@@ -126,12 +107,10 @@ TEST(Prompts, TheToolkitsMessageBoxAndFileDialogSpeakJapaneseAndAnswer)
         d->selectFile("new.a");
         static_cast<QDialog*>(d)->accept(); // QFileDialog hides it, not its work
     });
-    EXPECT_TRUE(dialog.ShowSave() && dialog.FileName == folder.filePath("new.a") && dialog.FilterIndex == 1);
+    EXPECT_TRUE(dialog.ShowSave() && dialog.FileName == folder.path() + "/new.a" && dialog.FilterIndex == 1);
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
-    EXPECT_FALSE(dialog.ShowOpen() || dialog.FileName != folder.filePath("new.a") || dialog.FilterIndex != 1);
+    EXPECT_FALSE(dialog.ShowOpen() || dialog.FileName != folder.path() + "/new.a" || dialog.FilterIndex != 1);
 }
-
-} // namespace
 
 // No application object at first: the program reads its command line before it has one.
 int main(int argc, char** argv)

@@ -6,105 +6,81 @@
 #include "support/Window.h"
 #include "ui/ProgramEnd.h"
 
-#include <functional>
+using testsupport::modeOf, ui::Answer, ui::Prompts;
+using Login = testsupport::WindowTest; // the main window of the options dialog, settings of the test's own
 
-using ui::Answer, ui::Prompts;
-
-TEST(Settings, CheckValueIsTheLeadingNumberRoundedAndOnlyOneIsTicked)
+// A ticked box is stored as a number: blanks skipped, rounded to the nearest integer with halves to even, it must be
+// 1; full-width digits are no number. The settings are their owner's alone, and made so again should they have been
+// opened to others. Rescue copies are named once, oldest first.
+TEST_F(Login, SettingsTickAtOneAreTheOwnersAloneAndNameEachRescueCopyOnceOldestFirst)
 {
-    // Blanks skipped, rounded to the nearest integer with halves to even; full-width digits are no number.
-    for (const char* one : {"1", " 1", "1abc", "+1", "01", "1e0", "1.4", "0.6", ".9", "10e-1"}) {
-        EXPECT_EQ(login::checkValue(QString::fromUtf8(one)), 1) << '"' << one << '"';
+    QString ticked;
+    for (const char* text : {"1",   " 1", "1abc", "+1", "01", "1e0", "1.4", "0.6", ".9",   "10e-1", "0",    "",
+                             "abc", "a1", "+",    "１", "2",  "-1",  "1.5", "0.5", "-0.4", "2.5",   "1e400"}) {
+        ticked += QString::number(login::checkValue(QString::fromUtf8(text)));
     }
-    for (const char* other : {"0", "", "abc", "a1", "+", "１", "2", "-1", "1.5", "0.5", "-0.4", "2.5", "1e400"}) {
-        EXPECT_EQ(login::checkValue(QString::fromUtf8(other)), 0) << '"' << other << '"';
-    }
-}
-
-TEST(Settings, AreForTheirOwnerOnlyAndNameEachRescueCopyOnceOldestFirst)
-{
-    const testsupport::TempSettings settings;
-    const QString folder = QFileInfo(settings.settingsFile()).path();
+    EXPECT_EQ(ticked, "11111111110000000000000");
+    const QString file = settings->settingsFile(), folder = QFileInfo(file).path();
     login::writeSetting(login::KeyCheck1, "1");
-    EXPECT_EQ(std::pair(testsupport::modeOf(folder), testsupport::modeOf(settings.settingsFile())),
-              std::pair(0700u, 0600u));
+    EXPECT_EQ(std::pair(modeOf(folder), modeOf(file)), std::pair(0700u, 0600u));
     ::chmod(QFile::encodeName(folder).constData(), 0755);
-    ::chmod(QFile::encodeName(settings.settingsFile()).constData(), 0644);
+    ::chmod(QFile::encodeName(file).constData(), 0644);
     login::writeSetting(login::KeyCheck1, "0");
-    EXPECT_EQ(std::pair(testsupport::modeOf(folder), testsupport::modeOf(settings.settingsFile())),
-              std::pair(0700u, 0600u));
-    EXPECT_EQ(login::readSetting(login::KeyCheck1), "0");
-    // Rescue copies are named once, oldest first.
+    EXPECT_EQ(std::pair(modeOf(folder), modeOf(file)), std::pair(0700u, 0600u)) << "made private again";
     login::recordRescueCopy("/tmp/a-20261207-120001.csv");
     login::recordRescueCopy("/tmp/b-20261207-120000.csv");
-    EXPECT_EQ(login::takeRescueCopies(), QStringList({"/tmp/b-20261207-120000.csv", "/tmp/a-20261207-120001.csv"}));
-    EXPECT_TRUE(login::takeRescueCopies().isEmpty());
+    EXPECT_EQ(login::takeRescueCopies() + login::takeRescueCopies(), // the second finds none
+              QStringList({"/tmp/b-20261207-120000.csv", "/tmp/a-20261207-120001.csv"}));
 }
 
 // Keys of another case or with a trailing blank are refused, and so is a new key of nothing (Backspace empties the
-// box); each stays selected so that the next typing replaces it. Cancel, Escape or the close box, even with the right
-// key typed, end the program.
-TEST(MasterKey, RefusedKeysStaySelectedAndCancelEscapeOrTheCloseBoxEndTheProgram)
+// box); each stays selected so that the next typing replaces it. Escape, even with the right key typed, ends the
+// program as Cancel does.
+TEST_F(Login, RefusedMasterKeysStaySelectedAndEscapeEndsTheProgram)
 {
-    const std::function<void(frmLogin&)> cancels[] = {
-        [](frmLogin& login) { QTest::mouseClick(login.cmdCancel, Qt::LeftButton); },
-        [](frmLogin& login) { QTest::keyClick(login.txtPassword, Qt::Key_Escape); },
-        [](frmLogin& login) { login.close(); }};
-    for (const auto& cancel : cancels) {
-        testsupport::resetProgramState();
-        Module1::MasterKey = "wqz";
-        frmLogin login;
-        login.show();
-        QApplication::setActiveWindow(&login);
-        EXPECT_FALSE(login.txtPassword->testAttribute(Qt::WA_InputMethodEnabled));
-        for (const QString typed : {"WQZ", "wqz ", ""}) {
-            Prompts::queueAnswer(typed.isEmpty() ? Answer::Yes : Answer::No); // whether it is a new master key
-            QTest::keyClicks(login.txtPassword, typed.isEmpty() ? "\b" : typed);
-            QTest::keyClick(login.txtPassword, Qt::Key_Return);
-            EXPECT_TRUE(login.isVisible() && login.txtPassword->hasFocus() &&
-                        login.txtPassword->selectedText() == typed &&
-                        login.txtPassword->displayText() == QString(typed.size(), '*') && !ui::ProgramEnd::ended() &&
-                        Module1::LoginResult == Module1::LoginRefused)
-                << typed.toStdString();
-        }
-        QTest::keyClicks(login.txtPassword, "wqz"); // the right key typed, never confirmed
-        cancel(login);
-        EXPECT_TRUE(ui::ProgramEnd::ended() && !login.isVisible() && !login.LoginSucceeded);
-        const ui::MessageRequest newKey{"マスターキーの新規作成でしょうか？", "マスターキーの入力", ui::Buttons::YesNo,
-                                        Answer::Yes};
-        EXPECT_PROMPTS(newKey, newKey, newKey, {"マスターキーが入力されていません", "マスターキーの新規作成"});
+    Module1::MasterKey = "wqz";
+    frmLogin login;
+    login.show();
+    QApplication::setActiveWindow(&login);
+    for (const QString typed : {"WQZ", "wqz ", ""}) {
+        Prompts::queueAnswer(typed.isEmpty() ? Answer::Yes : Answer::No); // whether it is a new master key
+        QTest::keyClicks(login.txtPassword, typed.isEmpty() ? "\b" : typed);
+        QTest::keyClick(login.txtPassword, Qt::Key_Return);
+        EXPECT_TRUE(login.isVisible() && login.txtPassword->hasFocus() && login.txtPassword->selectedText() == typed &&
+                    login.txtPassword->displayText() == QString(typed.size(), '*') &&
+                    !login.txtPassword->testAttribute(Qt::WA_InputMethodEnabled) &&
+                    Module1::LoginResult == Module1::LoginRefused && !ui::ProgramEnd::ended())
+            << typed.toStdString();
     }
-    testsupport::resetProgramState();
+    QTest::keyClicks(login.txtPassword, "wqz"); // the right key typed, never confirmed
+    QTest::keyClick(login.txtPassword, Qt::Key_Escape);
+    EXPECT_TRUE(ui::ProgramEnd::ended() && !login.isVisible() && !login.LoginSucceeded);
+    // After the three questions whether it is a new master key.
+    EXPECT_EQ(Prompts::takeMessages().value(3),
+              ui::MessageRequest({"マスターキーが入力されていません", "マスターキーの新規作成"}));
 }
 
-// The options dialog of the main window: O.K stores the three options and passes "open this file next time" back to
-// the main window's box, which it mirrors at once; Cancel only hides the dialog, which keeps its boxes.
-TEST(Options, OkStoresTheThreeOptionsAndCancelNothing)
+// The options dialog of the main window: O.K stores the three options and passes "open this file next time" to the
+// main window's box; Cancel only hides the dialog, which keeps its boxes.
+TEST_F(Login, OptionsOkStoresTheThreeAndCancelNothing)
 {
-    testsupport::resetProgramState();
-    const testsupport::TempSettings settings;
-    const auto window = testsupport::makeShownMainWindow();
-    frmOption& options = window->optionForm();
-    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled() || options.Check3->isChecked() ||
-                 options.Check4->isChecked());
-    for (bool ticked : {true, false, true}) {
-        window->Check1->click();
-        EXPECT_EQ(options.Check2->isChecked(), ticked);
-    }
+    frmOption& options = w->optionForm();
+    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled()) << "not offered";
     struct Choice
     {
         bool skipDialog = false, nextTime = false, autoSave = false, ok = false;
     };
-    for (const Choice& c : {Choice{.skipDialog = true, .autoSave = true}, Choice{.skipDialog = true, .ok = true},
-                            Choice{.nextTime = true, .ok = true}}) {
+    for (const Choice& c :
+         {Choice{.skipDialog = true, .nextTime = true, .autoSave = true},
+          Choice{.nextTime = true, .autoSave = true, .ok = true}, Choice{.skipDialog = true, .ok = true}}) {
         options.show();
         options.Check1->setChecked(c.skipDialog);
         options.Check2->setChecked(c.nextTime);
         options.Check5->setChecked(c.autoSave);
         (c.ok ? options.Command3 : options.Command4)->click();
         EXPECT_TRUE(!options.isVisible() && options.Check5->isChecked() == c.autoSave &&
-                    window->Check1->isChecked() == (c.ok ? c.nextTime : true));
-        EXPECT_EQ(settings.stored(),
+                    w->Check1->isChecked() == (c.ok && c.nextTime));
+        EXPECT_EQ(settings->stored(),
                   c.ok ? QString("-|-|%1|%2|%3").arg(c.skipDialog).arg(c.nextTime).arg(c.autoSave) : "-|-|-|-|-");
     }
 }
