@@ -13,7 +13,7 @@ const MessageRequest DeleteQuestion{"このファイルを消しますか?", "�
 const MessageRequest NoPath{"パスが見つかりません。", "Keyfold"};
 const MessageRequest NewQuestion{"このファイルを保存しますか?", "新規", Buttons::YesNoCancel, Answer::Yes};
 
-TEST_F(WindowTest, AMoveChangesTheBoxesInsideItsAssignmentAndAddMovesBeforeEnablingSave)
+TEST_F(WindowTest, AMoveChangesTheBoxesInsideItsAssignmentAndAddMovesBeforeEnablingSaveUpToTheThousandthRecord)
 {
     showBook(3, 0);
     QStringList log, expected;
@@ -49,10 +49,7 @@ TEST_F(WindowTest, AMoveChangesTheBoxesInsideItsAssignmentAndAddMovesBeforeEnabl
                                 "box 12 = : 4 records at 4: Reorder", "value 4: 4 records at 4: Reorder",
                                 "returned: 4 records at 4: Save Reorder Find"}));
     EXPECT_EQ(RecordTable[3][0] + "|" + RecordTable[3][1] + "|" + RecordTable[3][12], "alpha||pass");
-}
 
-TEST_F(WindowTest, AddStopsAtTheThousandthRecord)
-{
     showBook(999, 999);
     for (const char* name : {"last", "one too many"}) {
         w->Text1[0]->setText(name);
@@ -63,7 +60,7 @@ TEST_F(WindowTest, AddStopsAtTheThousandthRecord)
     EXPECT_TRUE(RecordTable[999][0] == "last" && blank(RecordTable[1000]));
 }
 
-TEST_F(WindowTest, OverwriteStoresWithoutAskingAndClearAsksThenClosesTheGap)
+TEST_F(WindowTest, OverwriteAndAddStoreOnlyWhatTheFileGivesBackAndClearAsksThenClosesTheGap)
 {
     showBook(3, 1);
     w->Text1[0]->clear();
@@ -96,6 +93,33 @@ TEST_F(WindowTest, OverwriteStoresWithoutAskingAndClearAsksThenClosesTheGap)
         EXPECT_TRUE(blank(RecordTable[after.records]) && showsSlot(after.at));
     }
     EXPECT_EQ(QApplication::focusWidget(), w->Text1[0]);
+
+    // Add and Overwrite store only what the file gives back.
+    w->Text1[0]->setText("provider");
+    w->Text1[12]->setText("a\",b");
+    w->Command4->click();
+    EXPECT_PROMPTS({"「メール パスワード」の「\",」はファイルに正しく保存できないため、登録できません。", "追加"});
+    EXPECT_TRUE(RecordCount == 0 && QApplication::focusWidget() == w->Text1[12]);
+
+    // Characters that come back as others: asked, Cancel the default; look-alikes pass as typed.
+    w->Text1[12]->setText("〜−¢‖");
+    w->Text1[2]->setText("pass€ñ€");
+    for (const Answer answer : {Answer::Cancel, Answer::Ok}) {
+        command(w->Command4, {answer});
+        EXPECT_PROMPTS({"「接続情報 パスワード」の文字「€ñ」はファイルに保存できません。「?」に置き換えて登録しますか?",
+                        "追加", Buttons::OkCancel, Answer::Cancel});
+        EXPECT_TRUE(answer == Answer::Ok ? RecordCount == 1 : QApplication::focusWidget() == w->Text1[2]);
+    }
+    EXPECT_EQ(RecordTable[0][2] + RecordTable[0][12], "pass???〜−¢‖");
+
+    // The yen sign and the overline become "\" and "~", and the question says so.
+    w->VScroll1->setValue(0);
+    w->Text1[3]->setText("¥10,000 ‾ €");
+    command(w->Command6, {Answer::Ok});
+    EXPECT_PROMPTS(
+        {"「接続情報 電話番号」の文字「¥‾€」はファイルに保存すると「\\~?」になります。置き換えて登録しますか?", "上書",
+         Buttons::OkCancel, Answer::Cancel});
+    EXPECT_EQ(RecordTable[0][3], "\\10,000 ~ ?");
 }
 
 // One file opened after another: the window shows slot 0 under the file's name and says why a file did not read; it
@@ -160,7 +184,7 @@ TEST_F(WindowTest, NewAndOpenAskAboutUnsavedChangesAndGoOnOnlyWhenTheyAreSavedOr
     EXPECT_SHOWN("0 records at 0:");
 }
 
-TEST_F(WindowTest, SaveWritesWhateverNameWasChosenAndDeleteAsksThenKeepsTheBook)
+TEST_F(WindowTest, SaveWritesWhateverNameWasChosenOrKeepsTheBookUnsavedAndDeleteAsksThenKeepsTheBook)
 {
     writeFile(path("old.kf1"), "something else entirely\r\n");
     showBook(2, 2, true);
@@ -197,12 +221,9 @@ TEST_F(WindowTest, SaveWritesWhateverNameWasChosenAndDeleteAsksThenKeepsTheBook)
     command(w->mnuDel, {Answer::Ok});
     EXPECT_PROMPTS(DeleteQuestion, {"ファイルが見つかりません。", "Keyfold"});
     EXPECT_TRUE(w->Text1[0]->text() == "kept" && w->Command2->isEnabled());
-}
 
-// A file another program wrote is told on opening what a save would change; a save that cannot be made, or is
-// declined, keeps the book unsaved and the file as it was.
-TEST_F(WindowTest, WhatASaveWouldChangeIsToldAndASaveThatCannotBeMadeKeepsTheBookUnsaved)
-{
+    // A file another program wrote is told on opening what a save would change; a save that cannot be made, or is
+    // declined, keeps the book unsaved and the file as it was.
     const QByteArray sheet =
         "\xEF\xBB\xBF€,,,,,,\"7h\"\",Kx'9\",,,,,,\r\n€,,,,,,,,,,,,ñ¥\r\n€,,,,,,,,,,,,\r\n€,,,,,,,,,,,,\r\n";
     openAndAdd("sheet.csv", sheet);
@@ -225,33 +246,4 @@ TEST_F(WindowTest, WhatASaveWouldChangeIsToldAndASaveThatCannotBeMadeKeepsTheBoo
     EXPECT_PROMPTS({"このファイルは他のプログラムによって変更されています。上書きしますか?", "Keyfold", Buttons::YesNo,
                     Answer::No});
     EXPECT_TRUE(w->Command1->isEnabled() && readAll(path("a.kf1")) == "theirs");
-}
-
-TEST_F(WindowTest, AddAndOverwriteStoreOnlyWhatTheFileGivesBack)
-{
-    w->Text1[0]->setText("provider");
-    w->Text1[12]->setText("a\",b");
-    w->Command4->click();
-    EXPECT_PROMPTS({"「メール パスワード」の「\",」はファイルに正しく保存できないため、登録できません。", "追加"});
-    EXPECT_TRUE(RecordCount == 0 && QApplication::focusWidget() == w->Text1[12]);
-
-    // Characters that come back as others: asked, Cancel the default; look-alikes pass as typed.
-    w->Text1[12]->setText("〜−¢‖");
-    w->Text1[2]->setText("pass€ñ€");
-    for (const Answer answer : {Answer::Cancel, Answer::Ok}) {
-        command(w->Command4, {answer});
-        EXPECT_PROMPTS({"「接続情報 パスワード」の文字「€ñ」はファイルに保存できません。「?」に置き換えて登録しますか?",
-                        "追加", Buttons::OkCancel, Answer::Cancel});
-        EXPECT_TRUE(answer == Answer::Ok ? RecordCount == 1 : QApplication::focusWidget() == w->Text1[2]);
-    }
-    EXPECT_EQ(RecordTable[0][2] + RecordTable[0][12], "pass???〜−¢‖");
-
-    // The yen sign and the overline become "\" and "~", and the question says so.
-    w->VScroll1->setValue(0);
-    w->Text1[3]->setText("¥10,000 ‾ €");
-    command(w->Command6, {Answer::Ok});
-    EXPECT_PROMPTS(
-        {"「接続情報 電話番号」の文字「¥‾€」はファイルに保存すると「\\~?」になります。置き換えて登録しますか?", "上書",
-         Buttons::OkCancel, Answer::Cancel});
-    EXPECT_EQ(RecordTable[0][3], "\\10,000 ~ ?");
 }
