@@ -215,8 +215,8 @@ TEST(Detection, Utf8WithoutAMarkIsTakenOnlyWhereCodePage932HardlyEverLooksLikeIt
     EXPECT_FALSE(looksLikeUtf8("第,x")) << "one character is not enough";
     EXPECT_FALSE(looksLikeUtf8("\xE2\x80\xA6\xE2\x80\xA6")) << "code page 932 kanji and kana that read as \"……\"";
     EXPECT_FALSE(looksLikeUtf8("第一\xFF")) << "not UTF-8 at all";
-    EXPECT_FALSE(looksLikeUtf8("\xE0\x80\x80\xE0\x80\x80")) << "over-long forms";
-    EXPECT_FALSE(looksLikeUtf8("\xED\xA0\x80\xED\xA0\x80")) << "surrogates";
+    EXPECT_FALSE(looksLikeUtf8("第一\xE0\x9F\xBF")) << "an over-long form";
+    EXPECT_FALSE(looksLikeUtf8("第一\xED\xA0\x80")) << "a surrogate";
 }
 
 class BookFile : public ::testing::Test
