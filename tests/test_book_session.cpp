@@ -159,6 +159,7 @@ TEST_F(Session, UnsavedMeansChangedSinceTheLastReadSaveOrNew)
     // So does a file that read but is not a book this program wrote.
     open("sheet.csv");
     EXPECT_TRUE(count == 1 && book.needsSaveDialog());
+    EXPECT_FALSE(open("a.kf1").error != FileError::None || book.needsSaveDialog()) << "a book this program wrote";
     EXPECT_FALSE(open("missing.kf1").error != FileError::FileNotFound || book.needsSaveDialog())
         << "a file that is not there simply becomes the book's file";
 }
