@@ -1,17 +1,11 @@
-// The book file: code page 932, the reader's layouts and encodings, the bytes written, the check before every save,
-// rescue copies, and saving without losing the old file.
+// The bytes of a book file: code page 932, the reader's layouts and encodings, the bytes written, the check before
+// every save, and rescue copies. Writing them to disk is the book session's test.
 #include "store/BookFormat.h"
-#include "store/DataFile.h"
 #include "support/Children.h"
 #include "support/Dialogs.h"
-
-#include <QDir>
-#include <QTemporaryDir>
+#include "support/TestApp.h"
 
 #include <memory>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 using namespace store;
 using namespace testsupport;
@@ -27,16 +21,6 @@ struct Parsed
     QString record(int r) const { return QStringList((*table)[r].begin(), (*table)[r].end()).join('|'); }
 };
 
-// n records whose field f holds "r<record>f<field>", in the program's own format.
-QByteArray numberedBook(int n)
-{
-    QByteArray out;
-    for (int i = 0; i < n * Module1::FieldCount; ++i) {
-        out += QString("\"r%1f%2\"\r\n").arg(i / Module1::FieldCount).arg(i % Module1::FieldCount).toLatin1();
-    }
-    return out;
-}
-
 // A record of the given cells, the rest empty.
 Module1::Record record(std::initializer_list<std::pair<int, QString>> cells)
 {
@@ -49,20 +33,16 @@ Module1::Record record(std::initializer_list<std::pair<int, QString>> cells)
 
 TEST(Cp932, JapaneseRoundTripsAndNineCharactersComeBackAsOthers)
 {
-    const QString japanese = "漢字ｶﾀｶﾅかなＡ＝a";
-    const QByteArray japaneseBytes = QByteArray::fromHex("8abf8e9a b6c0b6c5 82a982c8 82608181 61");
-    EXPECT_EQ(fromCp932(japaneseBytes), japanese);
-    EXPECT_EQ(toCp932(japanese), japaneseBytes);
+    const QByteArray japanese = QByteArray::fromHex("8abf8e9a b6c0b6c5 82a982c8 82608181 61");
+    EXPECT_EQ(fromCp932(japanese), "漢字ｶﾀｶﾅかなＡ＝a");
+    EXPECT_EQ(toCp932("漢字ｶﾀｶﾅかなＡ＝a"), japanese);
     EXPECT_EQ(fromCp932("\x80z\x81 x\xA0\x82"), "?z? x??") << "one \"?\" per bad byte, and on after it";
     // A surrogate pair is one character, and so is a lone surrogate.
-    EXPECT_EQ(toCp932("x😀y😀"), "x?y?");
-    EXPECT_EQ(toCp932(QChar(0xD800) + QString("z") + QChar(0xDC00)), "?z?");
+    EXPECT_EQ(toCp932(QString("x😀y") + QChar(0xD800) + "z" + QChar(0xDC00)), "x?y?z?");
     // Seven characters come back as full-width look-alikes and pass unnamed; the yen sign and the overline come back
-    // as "\" and "~" and are named with what they become, and what has no code at all becomes "?", each named once.
+    // as "\" and "~", and what has no code at all becomes "?", each named once (test_mainwindow names all three).
     EXPECT_EQ(fromCp932(toCp932("¢£¬—‖−〜¥‾")), "￠￡￢―∥－～\\~");
-    const QList<CharacterChange> changes = cp932Changes("a€〜−¢‖ñ€😀ẞ한¥‾");
-    EXPECT_EQ(changedCharacters(changes), "€ñ😀ẞ한¥‾");
-    EXPECT_EQ(QString(changes.value(5).becomes) + changes.value(6).becomes + changes.value(0).becomes, "\\~?");
+    EXPECT_EQ(changedCharacters(cp932Changes("a€〜−¢‖😀ẞ€😀")), "€😀ẞ");
 }
 
 QByteArray sample(const char* name)
@@ -73,7 +53,8 @@ QByteArray sample(const char* name)
 // The book's own layout reads by the old sequential-input rules, whatever stands on a line; a first row of 13
 // comma-separated cells is a spreadsheet's (tests/samples, made by make-samples.py there): quotes doubled, blanks
 // kept, any line end, rows of 13, in UTF-8 where it plainly is. A byte order mark tells the encoding. End of file is
-// tested before each record, and a book holds 1000 records at most.
+// tested before each record, and a book holds 1000 records at most (test_mainwindow opens a book of 27 lines and one
+// of 1001 records).
 TEST(ParseBook, LayoutsTheirRulesAndTheirLimits)
 {
     using enum FileError;
@@ -104,12 +85,6 @@ TEST(ParseBook, LayoutsTheirRulesAndTheirLimits)
          .records = {"a b|q|x\"y|B|ｱｲ|漢字|ab\"cd\"ef|x,y|  pad  |two\r\nlines|Se\"cret,1|a|b",
                      "end\"||||||||||||unclosed,\r\nto the end"},
          .layout = Book},
-        {.what = "27 lines",
-         .file = numberedBook(2) + "\"x\"",
-         .error = InputPastEndOfFile,
-         .count = 2,
-         .layout = Book},
-        {.what = "1001 records", .file = numberedBook(1001), .error = TooManyRecords, .count = 1000, .layout = Book},
         {.what = "1001 rows", .file = row.repeated(1001), .error = TooManyRecords, .count = 1000},
         // A scan that went back over what it passed would run for hours here.
         {.what = "32 MiB of blanks", .file = QByteArray(32 << 20, ' '), .error = InputPastEndOfFile, .layout = Book},
@@ -163,32 +138,24 @@ TEST(FormatBook, ExactBytesAndTheSameBytesAndCellsAgain)
     (*table)[1][0] = "not written";
     EXPECT_EQ(formatBook(*table, 1),
               "\"a\"b\"\r\n\"\x8a\xbf?\"\r\n" + QByteArray("\"\"\r\n").repeated(10) + "\"end\"\r\n");
-    QByteArray original = numberedBook(2);
+    QByteArray original = bookBytes(2);
     original.replace("\"r1f3\"", toCp932("\"ｶﾅ 漢字 \t\""));
     const Parsed p(original);
     EXPECT_EQ(formatBook(*p.table, p.result.recordCount), original);
 }
 
 // Before any save the bytes are read back: "?" and look-alikes pass, a cell the reader would cut stops the save
-// (test_book_session saves one).
-TEST(FormatBook, WhatWouldNotReadBackIsNamedAndNotWritten)
+// (test_book_session saves one, test_mainwindow lists what a save would change).
+TEST(FormatBook, WhatWouldNotReadBackIsNamed)
 {
     auto table = std::make_unique<Module1::Table>();
     (*table)[0] = record({{0, "€ and \" quotes\"\" are fine"}, {12, "〜"}});
     EXPECT_EQ(firstCellNotReadBack(*table, 1, formatBook(*table, 1)), std::nullopt);
-    const auto noteOn = [&](Module1::Record second) {
-        (*table)[1] = second;
-        const std::optional<CellNote> note = firstCellNotReadBack(*table, 2, formatBook(*table, 2));
-        return note ? std::tuple(note->record, note->field, note->characters) : std::tuple(-1, -1, QString());
-    };
-    EXPECT_EQ(noteOn(record({{6, "7h\",Kx'9"}})), std::tuple(1, 6, QString("\",")));
-    EXPECT_EQ(noteOn(record({{3, "x\" \r\ny"}})), std::tuple(1, 3, QString("\" \r")));
-    QStringList changes; // what a save would change, cell by cell, as many as asked for
-    for (const CellChange& c : cellsASaveChanges(*table, 2, 2)) {
-        changes << QString("%1 %2 %3 %4").arg(c.record).arg(c.field).arg(changedCharacters(c.changes), c.cut);
-    }
-    EXPECT_EQ(changes, QStringList({"0 0 € ", "1 3  \" \r"}));
-    EXPECT_EQ(cellsASaveChanges(*table, 2, 1).size(), 1);
+    (*table)[1][3] = "x\" \r\ny";
+    const std::optional<CellNote> note = firstCellNotReadBack(*table, 2, formatBook(*table, 2));
+    ASSERT_TRUE(note.has_value());
+    EXPECT_EQ(std::tuple(note->record, note->field, note->characters), std::tuple(1, 3, QString("\" \r")));
+    EXPECT_EQ(cellsASaveChanges(*table, 2, 1).size(), 1) << "no more than asked for";
     EXPECT_EQ(visibleCharacters("\" \r\n\n\r"), "\" 改行改行改行");
 }
 
@@ -199,11 +166,10 @@ TEST(FormatSpreadsheet, ARescueCopyReopensCellForCell)
     (*table)[0] = record({{0, "x\",y"}, {1, "two\r\nlines"}, {2, "€ 😀"}, {3, " "}, {12, "\""}});
     (*table)[1] = record({{0, "lone\rcr"}, {12, "end"}});
     const QByteArray copy = formatSpreadsheet(*table, 2);
-    EXPECT_TRUE(copy.startsWith("\xEF\xBB\xBF\"x\"\",y\",\"two\r\nlines\","));
-    EXPECT_TRUE(copy.endsWith(",\"\",\"end\"\r\n"));
+    EXPECT_TRUE(copy.startsWith("\xEF\xBB\xBF\"x\"\",y\",\"two\r\nlines\",") && copy.endsWith(",\"\",\"end\"\r\n"));
     const Parsed p(copy);
-    EXPECT_TRUE(p.result.error == FileError::None && p.result.encoding == Encoding::Utf8);
-    EXPECT_TRUE(p.result.recordCount == 2 && (*p.table)[0] == (*table)[0] && (*p.table)[1] == (*table)[1]);
+    EXPECT_TRUE(p.result.error == FileError::None && p.result.encoding == Encoding::Utf8 && p.result.recordCount == 2);
+    EXPECT_TRUE((*p.table)[0] == (*table)[0] && (*p.table)[1] == (*table)[1]);
 }
 
 // UTF-8 without a mark is taken only for a comma layout with two Japanese three-byte characters, which code page 932
@@ -215,99 +181,8 @@ TEST(Detection, Utf8WithoutAMarkIsTakenOnlyWhereCodePage932HardlyEverLooksLikeIt
     EXPECT_FALSE(looksLikeUtf8("第,x")) << "one character is not enough";
     EXPECT_FALSE(looksLikeUtf8("\xE2\x80\xA6\xE2\x80\xA6")) << "code page 932 kanji and kana that read as \"……\"";
     EXPECT_FALSE(looksLikeUtf8("第一\xFF")) << "not UTF-8 at all";
-    EXPECT_FALSE(looksLikeUtf8("\xE0\x80\x80\xE0\x80\x80")) << "over-long forms";
-    EXPECT_FALSE(looksLikeUtf8("\xED\xA0\x80\xED\xA0\x80")) << "surrogates";
-}
-
-class BookFile : public ::testing::Test
-{
-protected:
-    QString path(const QString& name) const { return dir.filePath(name); }
-    QTemporaryDir dir;
-    std::unique_ptr<Module1::Table> table = std::make_unique<Module1::Table>();
-};
-
-// Missing folders, files where folders should be, missing files and the save of a book to them are the main window's
-// tests; here, what only this layer shows.
-TEST_F(BookFile, ANewFileIsForItsOwnerAnOldOneKeepsItsPermissionsAndAFolderIsLeftAsItWas)
-{
-    (*table)[0] = record({{0, "ユーザー"}, {12, "ﾒﾓ"}});
-    writeFile(path("shared.dat"), "old");
-    ASSERT_EQ(::chmod(QFile::encodeName(path("shared.dat")).constData(), 0644), 0);
-    for (const auto& [name, mode] : {std::pair{"book.dat", 0600u}, {"shared.dat", 0644u}}) {
-        ASSERT_EQ(writeBookFile(path(name), *table, 1).error, FileError::None);
-        EXPECT_EQ(modeOf(path(name)), mode) << name;
-        EXPECT_EQ(readAll(path(name)), formatBook(*table, 1)) << name;
-    }
-    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
-    EXPECT_EQ(writeBookFile(path("folder"), *table, 1).error, FileError::PathFileAccessError);
-    EXPECT_EQ(deleteBookFile(path("folder")), FileError::PathFileAccessError);
-    EXPECT_EQ(deleteBookFile(path("shared.dat")), FileError::None);
-    EXPECT_EQ(readBookFile(path("no/nothing.dat"), *table).error, FileError::PathNotFound);
-    const int outOfDescriptors = inChild([&] { // the save's new file cannot be opened, but not for want of rights
-        const int lowestFree = ::dup(0);
-        const rlimit none{rlim_t(lowestFree), rlim_t(lowestFree)};
-        return ::close(lowestFree) == 0 && ::setrlimit(RLIMIT_NOFILE, &none) == 0
-                   ? int(writeBookFile(path("book.dat"), *table, 1).error)
-                   : 200;
-    });
-    EXPECT_EQ(outOfDescriptors, int(FileError::DeviceIoError));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"book.dat", "folder"}))
-        << "nothing left behind";
-}
-
-// A full disk: a 64 KiB tmpfs filled up entirely, or up to one page, and a small book or a big one saved onto it.
-// However far the write gets, the old file stays as it was, nothing is left behind, and the error is the full disk's.
-TEST_F(BookFile, AFullDiskIsReportedAndLeavesTheOldFile)
-{
-    ASSERT_TRUE(QDir(dir.path()).mkdir("small"));
-    for (const auto& [size, pageLeft] : {std::pair{300, false}, {3 * 4096, true}, {100000, false}}) {
-        (*table)[0][1] = QString(size, 'x');
-        const int status = inChild([&] {
-            if (!privateMounts() || mount("tmpfs", QFile::encodeName(path("small")), "tmpfs", 0, "size=64k") != 0) {
-                return 200;
-            }
-            writeFile(path("small/book.dat"), "old");
-            writeFile(path("small/spare"), QByteArray(4096, 's'));
-            QFile filler(path("small/filler"));
-            filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-            while (filler.write(QByteArray(512, 'f')) > 0) {
-            }
-            if (pageLeft) {
-                QFile::remove(path("small/spare"));
-            }
-            const FileError error = writeBookFile(path("small/book.dat"), *table, 1).error;
-            const qsizetype left = QDir(path("small")).entryList(QDir::Files).size();
-            return readAll(path("small/book.dat")) == "old" && left == (pageLeft ? 2 : 3) ? int(error) : 201;
-        });
-        EXPECT_EQ(errorDescription(FileError(status)), "ディスクの空き容量が不足しています。")
-            << size << " characters, a page left: " << pageLeft
-            << " (200: no tmpfs of the test's own, 201: the old file lost)";
-    }
-}
-
-// A file its user may not read, and a folder that refuses new files. Root reads and writes whatever the permission
-// bits say, so the child drops its privileges first. The refused save leaves the old file alone.
-TEST_F(BookFile, NoPermissionToReadOrToMakeTheNewFile)
-{
-    ASSERT_TRUE(QDir(dir.path()).mkdir("readonly"));
-    writeFile(path("locked.kf1"), "\"a\"\r\n");
-    writeFile(path("readonly/book.kf1"), "old");
-    for (const auto& [name, mode] :
-         {std::pair{"", 0755}, {"locked.kf1", 0}, {"readonly/book.kf1", 0666}, {"readonly", 0555}}) {
-        ASSERT_EQ(::chmod(QFile::encodeName(path(name)).constData(), mode), 0) << name;
-    }
-    const int status = inChild([&] {
-        return dropPrivileges() && readBookFile(path("locked.kf1"), *table).error == FileError::PermissionDenied &&
-                       writeBookFile(path("readonly/book.kf1"), *table, 1).error == FileError::PermissionDenied &&
-                       readAll(path("readonly/book.kf1")) == "old" &&
-                       QDir(path("readonly")).entryList(QDir::Files).size() == 1
-                   ? 0
-                   : 1;
-    });
-    ::chmod(QFile::encodeName(path("readonly")).constData(), 0755);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(errorDescription(FileError::PermissionDenied), "書き込みできません。");
+    EXPECT_FALSE(looksLikeUtf8("第一\xE0\x9F\xBF")) << "an over-long form";
+    EXPECT_FALSE(looksLikeUtf8("第一\xED\xA0\x80")) << "a surrogate";
 }
 
 } // namespace
