@@ -166,8 +166,11 @@ TEST_F(StartupExit, EachWayOfLeavingAsksSavesOrStaysAsTheBookNeeds)
     }
 }
 
-// The end without the window, in process: the real program receiving signals is the end-to-end tests' part.
-TEST_F(StartupExit, EndingWithoutTheWindowRescuesAndTheNextStartSaysWhere)
+// The end without the window, in process (the real program receiving signals is the end-to-end tests' part), and the
+// end of the desktop session, which asks as the exit does: a cancel there cancels the logout, and the quit that follows
+// an answer does not ask again (when an answer holds is the session's rule). A file that failed to read is saved only
+// through the save dialog, which offers it.
+TEST_F(StartupExit, EndingWithoutTheWindowRescuesForTheNextStartToNameAndTheEndOfTheSessionAsksAsTheExitDoes)
 {
     w->endWithoutWindow(); // before the start-up is over nothing is written
     EXPECT_TRUE(ui::ProgramEnd::ended() && !QFile::exists(settings->settingsFile()));
@@ -187,14 +190,7 @@ TEST_F(StartupExit, EndingWithoutTheWindowRescuesAndTheNextStartSaysWhere)
                         path("data/Keyfold/rescue/" + copies[0]),
                     "Keyfold"});
     EXPECT_EQ(Module1::RecordCount, 1);
-}
 
-// The end of the desktop session asks as the exit does, and a cancel there cancels the logout; the quit that follows an
-// answer does not ask again (when an answer holds is the session's rule). A file that failed to read is saved only
-// through the save dialog, which offers it.
-TEST_F(StartupExit, TheEndOfTheSessionAsksAsTheExitDoesAndTheQuitThatFollowsDoesNotAskAgain)
-{
-    ASSERT_TRUE(startUp("wqz"));
     openAndAdd("short.kf1", bookBytes(1) + "\"a field too many\"\r\n");
     w->optionForm().Check5->setChecked(true); // auto-save: no question, the save dialog
     Prompts::queueFileCancel();
