@@ -58,27 +58,32 @@ TEST_F(Forms, EveryWindowNamesEveryControlAndTheMainWindowShowsItsCaptionsMenusA
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w->aboutBox(); }));
 }
 
-// A box takes a text of any length. Assistive technology hears "*" for each character deleted from or changed in a
-// masked box (e2e_orca types into one).
+// A box takes a text of any length. Assistive technology hears "*" for each character typed into, deleted from or
+// changed in a masked box (e2e_orca types into one).
 TEST(TextBox, TakesAnyLengthAndTellsOfChangesInAMaskedBoxWithStars)
 {
     static QStringList told;
     const auto tell = [](QAccessibleEvent* event) {
-        const auto* update = dynamic_cast<QAccessibleTextUpdateEvent*>(event);
+        const auto* insert = dynamic_cast<QAccessibleTextInsertEvent*>(event);
         const auto* remove = dynamic_cast<QAccessibleTextRemoveEvent*>(event);
-        told << (update ? update->textRemoved() + ">" + update->textInserted() : "-" + remove->textRemoved());
+        const auto* update = dynamic_cast<QAccessibleTextUpdateEvent*>(event);
+        told << (insert   ? "+" + insert->textInserted()
+                 : remove ? "-" + remove->textRemoved()
+                          : update->textRemoved() + ">" + update->textInserted());
     };
     ui::TextBox box;
     box.setText(QString(40000, 'x'));
     EXPECT_EQ(box.text().size(), 40000);
+    QAccessibleTextInsertEvent insert(&box, 1, "ab");
     QAccessibleTextRemoveEvent remove(&box, 2, "z");
     QAccessibleTextUpdateEvent update(&box, 0, "wq", "abcd");
     for (bool masked : {true, false}) {
         box.setMasked(masked);
+        ui::screenSecretText(&insert, tell);
         ui::screenSecretText(&remove, tell);
         ui::screenSecretText(&update, tell);
     }
-    EXPECT_EQ(told, (QStringList{"-*", "**>****", "-z", "wq>abcd"}));
+    EXPECT_EQ(told, (QStringList{"+**", "-*", "**>****", "+ab", "-z", "wq>abcd"}));
 }
 
 // At 144 dpi many twips values of the design end in half a pixel. A heading is only as wide as its text, so that the
