@@ -73,20 +73,19 @@ TEST_F(WindowTest, OverwriteAndAddStoreOnlyWhatTheFileGivesBackAndClearAsksThenC
     struct Cleared
     {
         int records, at;
-        const char* on;
+        const char* state;
     };
     const Cleared clears[] = {
-        {.records = 2, .at = 2, .on = "Save Reorder Find"},
-        {.records = 2, .at = 0, .on = "Overwrite Clear Save Reorder Find"},
-        {.records = 0, .at = 0, .on = "Save Reorder"}, // the only one
+        {.records = 2, .at = 2, .state = "2 records at 2: Save Reorder Find"},
+        {.records = 2, .at = 0, .state = "2 records at 0: Overwrite Clear Save Reorder Find"},
+        {.records = 0, .at = 0, .state = "0 records at 0: Save Reorder"}, // the only one
     };
     for (const Cleared& after : clears) {
-        const QString state = QString("%1 records at %2: %3").arg(after.records).arg(after.at).arg(after.on);
-        SCOPED_TRACE(state.toStdString());
+        SCOPED_TRACE(after.state);
         showBook(after.records + 1, after.at);
         w->Text1[5]->setFocus();
         after.records == 0 ? command(w->mnuClear, {Answer::Ok}) : command(w->Command5, {Answer::Ok});
-        EXPECT_SHOWN(state, {"このレコードを消しますか?", "クリア", Buttons::OkCancel, Answer::Ok});
+        EXPECT_SHOWN(after.state, {"このレコードを消しますか?", "クリア", Buttons::OkCancel, Answer::Ok});
         for (int r = 0; r < after.records; ++r) {
             EXPECT_EQ(RecordTable[r][12], QString("r%1f12").arg(r < after.at ? r : r + 1));
         }
@@ -151,6 +150,9 @@ TEST_F(WindowTest, OpenShowsTheBookReadOrSaysWhyNot)
                  {"Keyfold(" + path("missing.kf1") + ")\rファイルが見つかりません。", "Keyfold"});
     EXPECT_TRUE(blank(RecordTable[0]) && w->Text1[0]->text().isEmpty() && !w->Check1->isChecked() &&
                 w->windowTitle() == title("missing.kf1"));
+    w->Text1[0]->setText("added"); // a record again: Reorder is back
+    w->Command4->click();
+    EXPECT_SHOWN("1 records at 1: Save Delete Reorder Find");
     EXPECT_EQ(ui::displayText("Keyfold(a)\rb\r\n"), "Keyfold(a)\nb\n") << "a carriage return alone starts a line";
 }
 
