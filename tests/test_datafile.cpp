@@ -156,7 +156,7 @@ TEST(Writers, ExactBytesWhatWouldNotReadBackAndARescueCopyThatReopensCellForCell
 // text among ASCII cells hardly ever looks like (the README gives the measured rates).
 TEST(Detection, Utf8WithoutAMarkIsTakenOnlyWhereCodePage932HardlyEverLooksLikeIt)
 {
-    // Also with the highest two- and four-byte characters around.
+    // Two Japanese characters are enough, also beside the highest two- and four-byte characters.
     EXPECT_TRUE(looksLikeUtf8("第一,x") && looksLikeUtf8("\xDF\xBF\xF4\x8F\xBF\xBF第一"));
     // One character is not enough; code page 932 kanji and kana that read as "……"; not UTF-8 at all; an over-long
     // form; a surrogate.
