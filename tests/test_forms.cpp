@@ -36,11 +36,10 @@ TEST_F(Forms, EveryWindowNamesEveryControlAndTheMainWindowShowsItsCaptionsMenusA
               "保存(S) Alt+S off | 削除(L) Alt+L off | 終了(E) Alt+E | 編集(E) Alt+E | 追加(D) Alt+D off | "
               "上書(S) Alt+S off | クリア(C) Alt+C off | 検索(F)... Ctrl+F off | 次を検索(N) F3 off | ﾂｰﾙ(T) Alt+T | "
               "レコードの並び替え.... | オプション(O)... Alt+O | ﾍﾙﾌﾟ(H) Alt+H | Keyfoldについて Alt+K");
-    frmLogin login;
+    // Of the dialogs, only the reorder dialog's list takes its name from the program rather than from a caption or a
+    // label of its own (the master-key box, named by its label, is heard under e2e_orca).
     frmChange reorder(w.get());
-    for (QWidget* dialog : std::initializer_list<QWidget*>{&login, &w->optionForm(), &reorder}) {
-        EXPECT_FALSE(spoken(QAccessible::queryAccessibleInterface(dialog)).isEmpty());
-    }
+    EXPECT_FALSE(spoken(QAccessible::queryAccessibleInterface(&reorder)).isEmpty());
 }
 
 // A box takes a text of any length. Assistive technology hears "*" for each character typed into, deleted from or
