@@ -1,6 +1,5 @@
 // The login folder on its own: the master-key dialog, the options dialog, and how settings are read and kept.
 #include "login/Settings.h"
-#include "support/Children.h"
 #include "support/Window.h"
 
 using testsupport::modeOf, ui::Answer, ui::Prompts;

@@ -3,8 +3,6 @@
 #include "support/Window.h"
 #include "ui/FormBuilder.h"
 
-#include <QSettings>
-
 namespace testsupport {
 
 int runAll(int argc, char** argv)
@@ -24,12 +22,6 @@ void resetProgramState()
     Module1::resetState();
     ui::Prompts::reset();
     ui::ProgramEnd::resetForTest();
-}
-
-TempSettings::TempSettings()
-{
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
 }
 
 QString TempSettings::stored() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -20,7 +21,11 @@ void resetProgramState();
 class TempSettings
 {
 public:
-    TempSettings();
+    TempSettings()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    }
     QString path() const { return m_dir.path(); }
     QString settingsFile() const { return m_dir.filePath(QStringLiteral("Keyfold/Keyfold.conf")); }
     // FileName, Check1 and the three options on disk, by the names and in the section the settings file has always

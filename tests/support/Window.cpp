@@ -1,7 +1,5 @@
 #include "support/Window.h"
 
-#include "support/Children.h"
-
 #include <QFileInfo>
 
 namespace testsupport {

@@ -5,6 +5,7 @@
 #include "mainwin/Form1.h"
 #include "reorder/frmChange.h"
 #include "store/Module1.h"
+#include "support/Children.h"
 #include "support/Dialogs.h"
 #include "support/TestApp.h"
 #include "ui/ProgramEnd.h"
