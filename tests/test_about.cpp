@@ -4,9 +4,6 @@
 #include "about/frmAbout.h"
 #include "support/Window.h"
 
-#include <QLabel>
-#include <QPointer>
-
 using namespace about;
 
 const QString ToolKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
@@ -78,22 +75,23 @@ TEST(SysInfo, TheToolsOwnKeyIsTrustedElseItsFileInTheSharedToolsAndAnyFailureIsO
     }
 }
 
-// A second Help > About brings the same box forward; the main window still takes input, and the box goes when closed.
+// A second Help > About brings the same box to the front; the main window still takes input, and the box goes when
+// closed.
 TEST(AboutBox, OpensCentredAndModelessOneAtATime)
 {
     const auto main = testsupport::makeShownMainWindow();
     main->mnuVer->trigger();
     QPointer<frmAbout> box = main->aboutBox();
     ASSERT_NE(box, nullptr);
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
     main->mnuVer->trigger();
-    EXPECT_TRUE(main->aboutBox() == box && box->isVisible() && !QApplication::activeModalWidget());
+    EXPECT_TRUE(main->aboutBox() == box && QTest::qWaitFor([&] { return QApplication::activeWindow() == box; }) &&
+                !QApplication::activeModalWidget());
     EXPECT_EQ(box->frameGeometry().center(), main->frameGeometry().center());
-    QStringList texts{box->windowTitle()};
-    std::ranges::transform(box->findChildren<QWidget*>(), std::back_inserter(texts),
-                           [](const QWidget* child) { return child->property("text").toString(); });
-    texts.removeAll("");
-    EXPECT_EQ(texts, QStringList({"Keyfoldのﾊﾞｰｼﾞｮﾝ情報", "Keyfold", "ﾊﾞｰｼﾞｮﾝ 1.1.3", "(制作) Keyfold 開発チーム",
-                                  "(連絡先) info@example.com", "ｼｽﾃﾑ情報(&S)...", "OK"}));
+    EXPECT_EQ(testsupport::captions(box),
+              QStringList({"Keyfoldのﾊﾞｰｼﾞｮﾝ情報", "Keyfold", "ﾊﾞｰｼﾞｮﾝ 1.1.3", "(制作) Keyfold 開発チーム",
+                           "(連絡先) info@example.com", "ｼｽﾃﾑ情報(&S)...", "OK"}));
     EXPECT_TRUE(!box->Image1->pixmap().isNull() && !box->picIcon->pixmap().isNull() && box->font().pointSize() == 9 &&
                 box->lblTitle->font().pointSize() == 12 && box->lblTitle->font().bold())
         << "the pictures, the box in 9 points, its title in 12 points bold";

@@ -6,11 +6,9 @@
 #include "ui/CommandLine.h"
 #include "ui/CommonDialog.h"
 #include "ui/Platform.h"
-#include "ui/Twips.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTimer>
 
 using Action = ui::CommandLine::Action;
 using ui::Answer, ui::Buttons;

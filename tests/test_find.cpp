@@ -2,8 +2,6 @@
 #include "mainwin/frmFind.h"
 #include "support/Window.h"
 
-#include <QTimer>
-
 using Find = testsupport::WindowTest;
 
 // The box with the focus and the key pressed there; when the find dialog is to be answered, the text and the check

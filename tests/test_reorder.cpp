@@ -1,11 +1,8 @@
 // The reorder dialog, opened from the Tools menu: its moves on a working copy, what it shows of the selection, and
 // what Apply, O.K and every other way of closing leave in the book and on the main window.
-#include "reorder/frmChange.h"
 #include "support/Window.h"
 
-#include <QLabel>
 #include <QListWidget>
-#include <QTimer>
 
 struct Case
 {
@@ -42,25 +39,23 @@ TEST_F(Reorder, MovesApplyAndEveryWayOfClosing)
             auto* d = qobject_cast<frmChange*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
             EXPECT_TRUE(d->frameGeometry().center() == w->frameGeometry().center() && d->font().pointSize() == 9 &&
-                        d->Label4->frameWidth() == 1 && d->Label4->palette().window().color() == QColor(192, 192, 255))
-                << "centred over the main window, in 9 points, the name bordered by a single line, in light blue";
-            EXPECT_TRUE(d->Command1->isEnabled() && d->Command2->isEnabled()) << "Up, Down";
+                        d->Label4->frameWidth() == 1 &&
+                        d->Label4->palette().window().color() == QColor(192, 192, 255) && d->Command1->isEnabled() &&
+                        d->Command2->isEnabled())
+                << "centred over the main window, in 9 points, the name in light blue with a border; Up, Down";
             d->List1->setCurrentRow(c.select);
             for (const QString& step : c.steps) {
                 step == "up" ? d->Command1_Click() : step == "down" ? d->Command2_Click() : d->Command5->click();
             }
             EXPECT_EQ(d->WorkTable, inOrder(c.work));
             // Every caption, the selected record's name and place, and the list in its working order.
-            QStringList texts{d->windowTitle()};
-            std::ranges::transform(d->findChildren<QWidget*>(), std::back_inserter(texts),
-                                   [](const QWidget* child) { return child->property("text").toString(); });
+            QStringList texts = testsupport::captions(d);
             std::ranges::transform(d->List1->findItems("", Qt::MatchContains), std::back_inserter(texts),
                                    &QListWidgetItem::text);
             const QString place = QString::number(std::ranges::find(c.work, c.select) - c.work.begin());
             QStringList expected{"レコードの並び替え", "上へ(&U)", "下へ(&D)", "適用(&T)", "O.K", "キャンセル"};
             expected += {"選択したプロバイダ名", book[c.select][0], "選択番号", place, "プロバイダ名一覧"};
             std::ranges::transform(inOrder(c.work), std::back_inserter(expected), [](auto& r) { return r[0]; });
-            texts.removeAll("");
             EXPECT_EQ(texts, expected);
             EXPECT_EQ(d->Command4->isEnabled(), c.steps.last() != "apply") << "Cancel";
             c.close == "O.K" ? d->Command3->click() : c.close == "Cancel" ? d->Command4->click() : void(d->close());

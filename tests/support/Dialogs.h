@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 // Readable failures for texts and prompts, and a one-line check of the message boxes shown since the last check.
 inline void PrintTo(const QString& text, std::ostream* os)
 {

@@ -1,17 +1,7 @@
 #include "support/TestApp.h"
 
-#include "mainwin/Form1.h"
-#include "store/Module1.h"
+#include "support/Window.h"
 #include "ui/FormBuilder.h"
-#include "ui/ProgramEnd.h"
-#include "ui/Prompts.h"
-#include "ui/Twips.h"
-
-#include <QApplication>
-#include <QSettings>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace testsupport {
 
@@ -34,17 +24,6 @@ void resetProgramState()
     ui::ProgramEnd::resetForTest();
 }
 
-TempSettings::TempSettings()
-{
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-}
-
-QString TempSettings::settingsFile() const
-{
-    return m_dir.filePath(QStringLiteral("Keyfold/Keyfold.conf"));
-}
-
 QString TempSettings::stored() const
 {
     const QSettings file(settingsFile(), QSettings::IniFormat);
@@ -63,17 +42,6 @@ std::unique_ptr<Form1> makeShownMainWindow()
     QApplication::setActiveWindow(window.get());
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     return window;
-}
-
-void fillBook(int count)
-{
-    for (int r = 0; r < count; ++r) {
-        for (int f = 0; f < Module1::FieldCount; ++f) {
-            Module1::RecordTable[r][f] =
-                f == 0 ? QStringLiteral("provider%1").arg(r) : QStringLiteral("r%1f%2").arg(r).arg(f);
-        }
-    }
-    Module1::RecordCount = static_cast<std::int16_t>(count);
 }
 
 QByteArray bookBytes(int count)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -20,9 +21,13 @@ void resetProgramState();
 class TempSettings
 {
 public:
-    TempSettings();
+    TempSettings()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    }
     QString path() const { return m_dir.path(); }
-    QString settingsFile() const;
+    QString settingsFile() const { return m_dir.filePath(QStringLiteral("Keyfold/Keyfold.conf")); }
     // FileName, Check1 and the three options on disk, by the names and in the section the settings file has always
     // used, joined by '|', '-' for each absent.
     QString stored() const;
@@ -34,9 +39,7 @@ private:
 // A main window, shown and active so that focus moves as for a user, without running the start-up.
 std::unique_ptr<Form1> makeShownMainWindow();
 
-// Fills slots 0..count-1 with records whose field f of record r reads "r<r>f<f>" (field 0: "provider<r>").
-void fillBook(int count);
-// The data file of that book.
+// The data file of the book WindowTest::showBook fills: field f of record r reads "r<r>f<f>", field 0 "provider<r>".
 QByteArray bookBytes(int count);
 
 } // namespace testsupport

@@ -1,7 +1,5 @@
 #include "support/Window.h"
 
-#include "support/Children.h"
-
 #include <QFileInfo>
 
 namespace testsupport {
@@ -23,6 +21,16 @@ QString shown(const Form1& w)
     return text;
 }
 
+QStringList captions(const QWidget* window)
+{
+    QStringList texts{window->windowTitle()};
+    for (const QWidget* child : window->findChildren<QWidget*>()) {
+        texts << child->property("text").toString();
+    }
+    texts.removeAll("");
+    return texts;
+}
+
 WindowTest::WindowTest()
 {
     resetProgramState();
@@ -41,7 +49,13 @@ void WindowTest::showBook(int n, int p, bool unsaved)
 {
     setEnabledPair(w->Command1, w->mnuSave, unsaved);
     Module1::clearWholeTable();
-    fillBook(n);
+    for (int r = 0; r < n; ++r) {
+        for (int f = 0; f < Module1::FieldCount; ++f) {
+            Module1::RecordTable[r][f] =
+                f ? QStringLiteral("r%1f%2").arg(r).arg(f) : QStringLiteral("provider%1").arg(r);
+        }
+    }
+    Module1::RecordCount = static_cast<std::int16_t>(n);
     w->VScroll1->setMaximum(n);
     w->VScroll1->setValue(p == 0 ? n : 0);
     w->VScroll1->setValue(p);
@@ -56,11 +70,6 @@ void WindowTest::openAndAdd(const QString& name, const QByteArray& bytes)
     w->VScroll1->setValue(Module1::RecordCount);
     w->Text1[0]->setText("typed");
     w->Command4->click();
-}
-
-bool WindowTest::showsSlot(int slot) const
-{
-    return std::ranges::equal(w->Text1, Module1::RecordTable[slot], {}, &QLineEdit::text);
 }
 
 QStringList WindowTest::dialogs()
