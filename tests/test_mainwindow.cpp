@@ -1,9 +1,7 @@
 // The main window on real widgets: the order of its events, Add, Overwrite and Clear with
 // what a book file cannot hold, and the file commands with what they show and ask, the message boxes and file dialogs
 // answered in advance. The rules of the book on disk are the session's (test_book_session).
-#include "support/Children.h"
 #include "support/Window.h"
-#include "ui/ProgramEnd.h"
 
 using namespace Module1;
 using namespace testsupport;

@@ -2,15 +2,9 @@
 // the three ways of leaving and what reaches the settings file, the end without the window and the next start naming
 // the rescue copy, and the end of the desktop session. The rules of the book on disk are the session's.
 #include "login/Settings.h"
-#include "login/frmLogin.h"
-#include "login/frmOption.h"
-#include "support/Children.h"
 #include "support/Window.h"
-#include "ui/ProgramEnd.h"
 
 #include <QDir>
-#include <QLabel>
-#include <QTimer>
 
 using namespace testsupport;
 using ui::Answer, ui::Buttons, ui::MessageRequest, ui::Prompts;
