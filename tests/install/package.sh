@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the build, as a user with a loose umask would, and checks it: lintian finds no error,
 # warning or informational tag, and the package depends on what the program needs to look right (never on the
-# toolkit's Wayland platform). What it holds comes from the install rules that installed-tree.sh checks.
+# toolkit's Wayland platform). What it holds comes from the install rules that installed.sh checks.
 # A package is made from a release build, with the hardening that needs optimisation; from any other build (a Debug
 # tree, as when faults are planted) the script first makes a release build of its own beside it.
 # usage: package.sh path/to/build-dir path/to/source-dir
