@@ -77,8 +77,8 @@ TEST(Twips, AreRoundedEdgeByEdgeAtOneAndAHalfTheSize)
     ui::setDpiOverride(144);
     Form1 form;
     EXPECT_EQ(QList<QRect>({form.centralWidget()->rect(), form.findChild<QLabel*>("FieldLabel(1)")->geometry(),
-                            frmLogin().rect()}),
-              QList<QRect>({{0, 0, 678, 630}, {24, 86, 104, 25}, {0, 0, 374, 117}}));
+                            form.Check1->geometry(), frmLogin().rect()}),
+              QList<QRect>({{0, 0, 678, 630}, {24, 86, 104, 25}, {540, 516, 122, 62}, {0, 0, 374, 117}}));
     EXPECT_LT(form.findChild<QLabel*>("Label9")->width(), ui::twipsToPixels(1215));
     ui::setDpiOverride(96.0);
 }
