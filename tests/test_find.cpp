@@ -69,4 +69,6 @@ TEST_F(Find, SearchesStartAfterTheRecordShownWrapRoundIgnoreWidthAndCaseAndRepea
     Module1::RecordTable[4][0] = "changed"; // searched as it is now: only the message, the view stays
     EXPECT_EQ(find({.box = 0, .key = Qt::Key_F3}), "at 4, box 0 []");
     EXPECT_PROMPTS({"「GAS」は見つかりません。", "検索"}, {"「provider4」は見つかりません。", "検索"});
+    w->Text1[2]->setFocus(Qt::MouseFocusReason); // left for the dialog, not come back since: an arrival, all selected
+    EXPECT_EQ(w->Text1[2]->selectedText(), "r4f2");
 }
