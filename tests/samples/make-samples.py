@@ -5,7 +5,6 @@
 #                        where a cell needs them, LF for a line break inside a cell
 #   excel-utf8.csv       Excel, "CSV UTF-8": the same with a UTF-8 byte order mark
 #   calc-utf8.csv        LibreOffice Calc's default on Linux: UTF-8 without a mark, LF
-#   calc-cp932-quoted.csv  Calc, "Japanese (Windows-932)" with "Quote all text cells", LF
 #   calc-utf16le.csv     Calc, "Unicode": UTF-16 little-endian with its mark, LF
 #   utf16be.csv          UTF-16 big-endian with its mark, CR LF
 import csv
@@ -20,9 +19,9 @@ JAPANESE_ROWS = [
 UNICODE_ROWS = JAPANESE_ROWS + [["Café €", "¥10,000", "😀"] + [""] * 9 + ["〜"]]
 
 
-def write(name, rows, encoding, mark, line_end, quoting=csv.QUOTE_MINIMAL):
+def write(name, rows, encoding, mark, line_end):
     text = io.StringIO(newline="")
-    csv.writer(text, lineterminator=line_end, quoting=quoting).writerows(rows)
+    csv.writer(text, lineterminator=line_end).writerows(rows)
     with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), name), "wb") as out:
         out.write(mark + text.getvalue().encode(encoding))
 
@@ -30,6 +29,5 @@ def write(name, rows, encoding, mark, line_end, quoting=csv.QUOTE_MINIMAL):
 write("excel-cp932.csv", JAPANESE_ROWS, "cp932", b"", "\r\n")
 write("excel-utf8.csv", UNICODE_ROWS, "utf-8", b"\xef\xbb\xbf", "\r\n")
 write("calc-utf8.csv", UNICODE_ROWS, "utf-8", b"", "\n")
-write("calc-cp932-quoted.csv", JAPANESE_ROWS, "cp932", b"", "\n", csv.QUOTE_ALL)
 write("calc-utf16le.csv", UNICODE_ROWS, "utf-16-le", b"\xff\xfe", "\n")
 write("utf16be.csv", UNICODE_ROWS, "utf-16-be", b"\xfe\xff", "\r\n")
